@@ -1,0 +1,148 @@
+#include "geometry/GraphicsObject.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Column-major 4x4 product, each element accumulated as ((a0*b0 + a1*b1) + a2*b2) + a3*b3 in floats.
+void multiplyMatrices(const float* a, const float* b, float* out)
+{
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
+            float sum = a[0 * 4 + row] * b[column * 4 + 0];
+            sum += a[1 * 4 + row] * b[column * 4 + 1];
+            sum += a[2 * 4 + row] * b[column * 4 + 2];
+            sum += a[3 * 4 + row] * b[column * 4 + 3];
+            out[column * 4 + row] = sum;
+        }
+    }
+}
+
+// The matrix glRotatef builds, with the angle in radians; a zero axis gives the identity.
+void rotationMatrix(float angle, float x, float y, float z, float* out)
+{
+    std::fill(out, out + 16, 0.0f);
+    out[15] = 1.0f;
+    const float length = std::sqrt(x * x + y * y + z * z);
+    if (length == 0.0f) {
+        out[0] = out[5] = out[10] = 1.0f;
+        return;
+    }
+    x /= length;
+    y /= length;
+    z /= length;
+    const float ca = std::cos(angle);
+    const float sa = std::sin(angle);
+    const float ta = 1.0f - ca;
+    out[0] = ca + ta * x * x;
+    out[1] = ta * x * y + sa * z;
+    out[2] = ta * x * z - sa * y;
+    out[4] = ta * x * y - sa * z;
+    out[5] = ca + ta * y * y;
+    out[6] = ta * y * z + sa * x;
+    out[8] = ta * x * z + sa * y;
+    out[9] = ta * y * z - sa * x;
+    out[10] = ca + ta * z * z;
+}
+
+} // namespace
+
+void GraphicsObject::setParent(GraphicsObject* newParent) { parent = newParent; }
+GraphicsObject* GraphicsObject::getParent() { return parent; }
+GraphicsObject::ChildList* GraphicsObject::getChildren() { return &children; }
+
+void GraphicsObject::addChild(GraphicsObject* child)
+{
+    child->setParent(this);
+    children.push_back(child);
+}
+
+// Removes every occurrence; the child's parent is left as it was.
+void GraphicsObject::removeChild(GraphicsObject* child)
+{
+    children.erase(std::remove(children.begin(), children.end(), child), children.end());
+}
+
+void GraphicsObject::removeChildAt(unsigned index)
+{
+    children.at(index); // throws std::out_of_range like getChild
+    children.erase(children.begin() + index);
+}
+
+GraphicsObject* GraphicsObject::getChild(unsigned index) { return children.at(index); }
+unsigned GraphicsObject::getChildCount() { return static_cast<unsigned>(children.size()); }
+GraphicsObject::ChildList* GraphicsObject::getChildList() { return &children; }
+
+void GraphicsObject::setPosition(const Vector3& newPosition) { position = newPosition; }
+void GraphicsObject::setPosition(float x, float y, float z) { position = {x, y, z}; }
+void GraphicsObject::setRotation(const Vector3& newRotation) { rotation = newRotation; }
+void GraphicsObject::setRotation(float x, float y, float z) { rotation = {x, y, z}; }
+void GraphicsObject::setScale(const Vector3& newScale) { scale = newScale; }
+void GraphicsObject::setScale(float x, float y, float z) { scale = {x, y, z}; }
+Vector3 GraphicsObject::getPosition() { return position; }
+Vector3 GraphicsObject::getRotation() { return rotation; }
+Vector3 GraphicsObject::getScale() { return scale; }
+
+float* GraphicsObject::getMatrix() { return matrix; }
+Vector3 GraphicsObject::getMatrixTranslation() { return {matrix[12], matrix[13], matrix[14]}; }
+Vector3 GraphicsObject::getMatrixDiagonal() { return {matrix[0], matrix[5], matrix[10]}; }
+
+// matrix = parent × T(position) · R · S, with R built through a quaternion and its angle-axis form.
+void GraphicsObject::updateMatrix()
+{
+    float scaleMatrix[16] = {};
+    scaleMatrix[0] = scale.x;
+    scaleMatrix[5] = scale.y;
+    scaleMatrix[10] = scale.z;
+    scaleMatrix[15] = 1.0f;
+
+    const float ax = rotation.x * 3.1415927f / 180.0f;
+    const float ay = rotation.y * 3.1415927f / 180.0f;
+    const float az = rotation.z * 3.1415927f / 180.0f;
+    const float cx = std::cos(ax / 2.0f), sx = std::sin(ax / 2.0f);
+    const float cy = std::cos(ay / 2.0f), sy = std::sin(ay / 2.0f);
+    const float cz = std::cos(az / 2.0f), sz = std::sin(az / 2.0f);
+    float qw = cx * cy * cz + sx * sy * sz;
+    float qx = sx * cy * cz - cx * sy * sz;
+    float qy = cx * sy * cz + sx * cy * sz;
+    float qz = cx * cy * sz - sx * sy * cz;
+    const float length = std::sqrt(qw * qw + qx * qx + qy * qy + qz * qz);
+    if (length == 0.0f) {
+        qw = 1.0f;
+    } else {
+        qw /= length;
+        qx /= length;
+        qy /= length;
+        qz /= length;
+    }
+
+    float angle = 0.0f;
+    float axisX = 0.0f, axisY = 0.0f, axisZ = 1.0f;
+    const float s = std::sqrt(qx * qx + qy * qy + qz * qz);
+    if (s != 0.0f) {
+        // Rounding can leave w a hair above 1, where acos would give NaN.
+        angle = 2.0f * std::acos(std::clamp(qw, -1.0f, 1.0f));
+        axisX = qx / s;
+        axisY = qy / s;
+        axisZ = qz / s;
+        const float axisLength = std::sqrt(axisX * axisX + axisY * axisY + axisZ * axisZ);
+        axisX /= axisLength;
+        axisY /= axisLength;
+        axisZ /= axisLength;
+    }
+
+    float rotationPart[16];
+    rotationMatrix(angle, axisX, axisY, axisZ, rotationPart);
+    multiplyMatrices(rotationPart, scaleMatrix, matrix);
+    matrix[12] = position.x;
+    matrix[13] = position.y;
+    matrix[14] = position.z;
+    matrix[15] = 1.0f;
+
+    if (parent != nullptr) {
+        float local[16];
+        std::copy(matrix, matrix + 16, local);
+        multiplyMatrices(parent->getMatrix(), local, matrix);
+    }
+}

@@ -1,0 +1,252 @@
+#include "geometry/MeshObject.h"
+#include "geometry/PrimitiveFactory.h"
+#include "support/HeadlessGL.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr Rgba kBlack{0, 0, 0, 255};
+constexpr Rgba kWhite{255, 255, 255, 255};
+
+// Four vertical strips covering the whole view, two triangles each: triangles 2k and 2k + 1 fill strip k.
+std::unique_ptr<MeshObject> fourStrips()
+{
+    std::unique_ptr<MeshObject> mesh(PrimitiveFactory::createTiledPlane(1, 4, 2.0f, 2.0f));
+    mesh->setPosition(-1.0f, -1.0f, 0.0f);
+    return mesh;
+}
+
+GLuint makeTexture(const Rgba& color)
+{
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, color.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return name;
+}
+
+void expectClientArraysDisabled()
+{
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+}
+
+class Leaf : public GraphicsObject {
+public:
+    explicit Leaf(unsigned triangles) : triangles(triangles) {}
+    void draw() override {}
+    void drawTransformed() override {}
+    void drawChildren() override {}
+    unsigned getPolygonCount() override { return triangles; }
+    unsigned triangles;
+};
+
+} // namespace
+
+class MeshObjectTest : public GLTest {
+protected:
+    // Centre of strip 0 … 3, 16 pixels wide each.
+    Rgba strip(int index) { return pixel(index * 16 + 8, 32); }
+    void clear() { glClear(GL_COLOR_BUFFER_BIT); }
+};
+
+TEST_F(MeshObjectTest, DrawRangeDrawsExactlyItsTriangles)
+{
+    auto mesh = fourStrips();
+    mesh->draw();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_COLOR(strip(i), kWhite) << "strip " << i;
+    }
+    EXPECT_EQ(mesh->getPolygonCount(), 8u);
+
+    clear();
+    mesh->setDrawRange(4, 2);
+    mesh->draw();
+    EXPECT_EQ(mesh->getPolygonCount(), 2u);
+    EXPECT_COLOR(strip(0), kBlack);
+    EXPECT_COLOR(strip(1), kBlack);
+    EXPECT_COLOR(strip(2), kWhite);
+    EXPECT_COLOR(strip(3), kBlack);
+
+    // The range counts triangles, not vertices: triangle 1 is the upper right half of strip 0.
+    clear();
+    mesh->setDrawRange(1, 1);
+    mesh->draw();
+    EXPECT_COLOR(pixel(13, 58), kWhite);
+    EXPECT_COLOR(pixel(2, 5), kBlack);
+    EXPECT_COLOR(strip(1), kBlack);
+    expectClientArraysDisabled();
+}
+
+TEST_F(MeshObjectTest, TextureStateAroundDraw)
+{
+    // Texture coordinates without a texture: drawn untextured, GL_TEXTURE_2D left as found.
+    auto mesh = fourStrips();
+    glEnable(GL_TEXTURE_2D);
+    mesh->draw();
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    glDisable(GL_TEXTURE_2D);
+    mesh->draw();
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_COLOR(strip(0), kWhite);
+
+    // With a texture: textured, then GL_TEXTURE_2D and the coordinate array switched off again.
+    const GLuint red = makeTexture({255, 0, 0, 255});
+    mesh->setTexture(red);
+    clear();
+    mesh->draw();
+    EXPECT_COLOR(strip(2), 255, 0, 0, 255);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    expectClientArraysDisabled();
+    glDeleteTextures(1, &red);
+}
+
+TEST_F(MeshObjectTest, ReleasedColorsAreNoLongerDrawn)
+{
+    auto mesh = fourStrips();
+    float* colors = mesh->getColors();
+    for (int i = 0; i < mesh->getColorCount(); ++i) {
+        colors[i * 4 + 0] = 0.0f;
+        colors[i * 4 + 2] = 0.0f;
+    }
+    glColor4f(1.0f, 0.0f, 1.0f, 1.0f);
+    mesh->draw();
+    EXPECT_COLOR(strip(1), 0, 255, 0, 255);
+
+    mesh->releaseColors();
+    EXPECT_EQ(mesh->getColors(), nullptr);
+    glColor4f(1.0f, 0.0f, 1.0f, 1.0f);
+    clear();
+    mesh->draw();
+    EXPECT_COLOR(strip(1), 255, 0, 255, 255);
+    expectClientArraysDisabled();
+}
+
+TEST_F(MeshObjectTest, BufferObjectsAndDisplayListsDrawTheSamePicture)
+{
+    const GLuint blue = makeTexture({0, 0, 255, 255});
+    auto buffered = fourStrips();
+    buffered->setTexture(blue);
+    buffered->buildBufferObjects(false, true);
+    EXPECT_EQ(buffered->getRenderMode(), RenderMode::BufferObjects);
+    EXPECT_EQ(buffered->getVertices(), nullptr);
+    EXPECT_EQ(buffered->getIndices(), nullptr);
+    EXPECT_NE(buffered->getColors(), nullptr);
+    buffered->draw();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_COLOR(strip(i), 0, 0, 255, 255) << "strip " << i;
+    }
+    GLint arrayBinding = -1, elementBinding = -1;
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBinding);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &elementBinding);
+    EXPECT_EQ(arrayBinding, 0);
+    EXPECT_EQ(elementBinding, 0);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    expectClientArraysDisabled();
+
+    // A client-array mesh drawn next reads its own arrays, not the buffers.
+    clear();
+    auto plain = fourStrips();
+    plain->setDrawRange(0, 2);
+    plain->draw();
+    EXPECT_COLOR(strip(0), kWhite);
+    EXPECT_COLOR(strip(1), kBlack);
+
+    clear();
+    auto listed = fourStrips();
+    listed->setDrawRange(6, 2); // lists ignore the range start: they record the first triangles
+    listed->buildDisplayList(false, true);
+    EXPECT_EQ(listed->getRenderMode(), RenderMode::DisplayList);
+    EXPECT_EQ(listed->getVertices(), nullptr);
+    listed->draw();
+    EXPECT_COLOR(strip(0), kWhite);
+    EXPECT_COLOR(strip(3), kBlack);
+    expectClientArraysDisabled();
+    glDeleteTextures(1, &blue);
+}
+
+TEST_F(MeshObjectTest, ReleasedClientArraysDrawNothingAndDoNotCrash)
+{
+    auto mesh = fourStrips();
+    mesh->releaseGeometry(false);
+    mesh->draw();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_COLOR(strip(i), kBlack);
+    }
+    expectClientArraysDisabled();
+}
+
+TEST_F(MeshObjectTest, ChildrenAreDrawnInsideTheParentsTransform)
+{
+    auto parent = fourStrips();
+    parent->setDrawRange(0, 0);
+    // A half-view strip at (1, 0) under the parent's (−1, −1) offset lands in the right half.
+    std::unique_ptr<MeshObject> child(PrimitiveFactory::createTiledPlane(1, 1, 1.0f, 2.0f));
+    child->setPosition(1.0f, 0.0f, 0.0f);
+    parent->appendChild(child.get());
+    EXPECT_EQ(child->getParent(), nullptr);
+    parent->draw();
+    EXPECT_COLOR(strip(0), kBlack);
+    EXPECT_COLOR(strip(2), kWhite);
+    EXPECT_COLOR(strip(3), kWhite);
+    EXPECT_EQ(parent->getPolygonCount(), 2u);
+}
+
+TEST_F(MeshObjectTest, DestructorReleasesTheLastHolderOfAShaderProgram)
+{
+    const auto makeProgram = [] {
+        auto* program = new ShaderProgram;
+        program->vertexShader = glCreateShader(GL_VERTEX_SHADER);
+        program->fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
+        program->program = glCreateProgram();
+        glAttachShader(program->program, program->vertexShader);
+        glAttachShader(program->program, program->fragmentShader);
+        return program;
+    };
+    ShaderProgram* shared = makeProgram();
+    shared->referenceCount = 1; // two holders
+    const GLuint program = shared->program;
+    {
+        auto first = fourStrips();
+        first->setShaderProgram(shared);
+    }
+    EXPECT_EQ(shared->referenceCount, 0);
+    EXPECT_TRUE(glIsProgram(program));
+    {
+        auto last = fourStrips();
+        last->setShaderProgram(shared);
+    }
+    EXPECT_FALSE(glIsProgram(program));
+}
+
+TEST(MeshObjectCounts, PolygonCountAndWorldPositionFollowChildren)
+{
+    std::unique_ptr<MeshObject> parent(PrimitiveFactory::createPlane(1, 1, 1.0f, 1.0f));
+    parent->setDrawRange(0, 5); // counted, never drawn here
+    Leaf ten(10), twenty(20);
+    parent->appendChild(&ten);
+    parent->appendChild(&twenty);
+    EXPECT_EQ(parent->getPolygonCount(), 35u);
+
+    std::unique_ptr<MeshObject> base(PrimitiveFactory::createPlane(1, 1, 1.0f, 1.0f));
+    std::unique_ptr<MeshObject> child(PrimitiveFactory::createPlane(1, 1, 1.0f, 1.0f));
+    base->setPosition(10, 0, 0);
+    base->setScale(2, 2, 2);
+    base->setRotation(0, 0, 90); // ignored by the world position
+    base->addChild(child.get());
+    child->setPosition(1, 2, 3);
+    const Vector3 world = child->getWorldPosition();
+    EXPECT_FLOAT_EQ(world.x, 12.0f);
+    EXPECT_FLOAT_EQ(world.y, 4.0f);
+    EXPECT_FLOAT_EQ(world.z, 6.0f);
+    base->removeChild(child.get());
+}
