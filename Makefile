@@ -21,8 +21,10 @@ test: build
 bench: build
 	@$(BUILD_DIR)/bench/quessaly_bench
 
+# Plays the 1280x720 build from build/assets, where the textures and the soundtrack live.
 run: build
-	@echo "The demo program is not built yet: 'make run' will play it once the shell lands."
+	@mkdir -p $(BUILD_DIR)/assets
+	@cd $(BUILD_DIR)/assets && ../quessaly-1280x720
 
 clean:
 	@rm -rf $(BUILD_DIR)

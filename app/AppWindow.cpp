@@ -1,0 +1,176 @@
+#include "app/AppWindow.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kTitle = "Vantorel - Quessaly";
+constexpr const char* kFullscreenQuestion =
+    "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?";
+
+} // namespace
+
+AppWindow::AppWindow(PlatformWindow& platform, int width, int height, AbstractInputController* inputController,
+                     AbstractMotionController* motionController, float* timeValue)
+    : platform(platform), timeValue(timeValue), width(width), height(height), motionController(motionController),
+      inputController(inputController)
+{
+}
+
+// Tears down, shows the message, then the platform's own reason on standard error.
+bool AppWindow::fail(const char* message)
+{
+    const std::string reason = platform.lastError();
+    closeWindow();
+    platform.messageBox(message, "ERROR", MessageBoxButtons::Ok, MessageBoxIcon::Exclamation);
+    if (!reason.empty()) {
+        std::fprintf(stderr, "%s\n", reason.c_str());
+    }
+    return false;
+}
+
+bool AppWindow::openWindow()
+{
+    if (!platform.registerClass()) {
+        const std::string reason = platform.lastError();
+        platform.messageBox("Failed To Register The Window Class.", "ERROR", MessageBoxButtons::Ok,
+                            MessageBoxIcon::Exclamation);
+        if (!reason.empty()) {
+            std::fprintf(stderr, "%s\n", reason.c_str());
+        }
+        return false;
+    }
+
+    if (fullscreen && !platform.setDisplayMode(width, height, bitsPerPixel)) {
+        const MessageBoxAnswer answer = platform.messageBox(kFullscreenQuestion, "ERROR", MessageBoxButtons::YesNo,
+                                                            MessageBoxIcon::Exclamation);
+        if (answer == MessageBoxAnswer::Yes) {
+            fullscreen = false;
+        } else {
+            platform.messageBox("Program Will Now Close.", "ERROR", MessageBoxButtons::Ok, MessageBoxIcon::Stop);
+            return false;
+        }
+    }
+    if (fullscreen) {
+        platform.showCursor(false);
+    }
+
+    PixelFormat format;
+    format.colorBits = bitsPerPixel;
+    format.depthBits = 16;
+    format.doubleBuffered = true;
+
+    window = platform.createWindow(kTitle, width, height, fullscreen, format);
+    if (window == nullptr) {
+        return fail("Window Creation Error.");
+    }
+    deviceContext = platform.acquireDeviceContext(window);
+    if (deviceContext == nullptr) {
+        return fail("Can't Create A GL Device Context.");
+    }
+    const int formatNumber = platform.choosePixelFormat(deviceContext, format);
+    if (formatNumber == 0) {
+        return fail("Can't Find A Suitable PixelFormat.");
+    }
+    if (!platform.setPixelFormat(deviceContext, formatNumber, format)) {
+        return fail("Can't Set The PixelFormat.");
+    }
+    renderingContext = platform.createContext(deviceContext);
+    if (renderingContext == nullptr) {
+        return fail("Can't Create A GL Rendering Context.");
+    }
+    if (!platform.makeCurrent(deviceContext, renderingContext)) {
+        return fail("Can't Activate The GL Rendering Context.");
+    }
+
+    platform.showWindow(window);
+    resizeViewport(width, height);
+    return platform.loadGLEntryPoints();
+}
+
+void AppWindow::reportShutdownError(const char* message)
+{
+    platform.messageBox(message, "SHUTDOWN ERROR", MessageBoxButtons::Ok, MessageBoxIcon::Information);
+}
+
+void AppWindow::closeWindow()
+{
+    if (fullscreen) {
+        platform.restoreDisplayMode();
+        platform.showCursor(true);
+    }
+    if (renderingContext != nullptr) {
+        if (!platform.makeCurrent(nullptr, nullptr)) {
+            reportShutdownError("Release Of DC And RC Failed.");
+        }
+        if (!platform.deleteContext(renderingContext)) {
+            reportShutdownError("Release Rendering Context Failed.");
+        }
+        renderingContext = nullptr;
+    }
+    // Handles are dropped once released, so a second close releases nothing twice.
+    if (deviceContext != nullptr) {
+        if (!platform.releaseDeviceContext(window, deviceContext)) {
+            reportShutdownError("Release Device Context Failed.");
+        }
+        deviceContext = nullptr;
+    }
+    if (window != nullptr) {
+        if (!platform.destroyWindow(window)) {
+            reportShutdownError("Could Not Release hWnd.");
+        }
+        window = nullptr;
+    }
+    if (!platform.unregisterClass()) {
+        reportShutdownError("Could Not Unregister Class.");
+    }
+}
+
+void AppWindow::resizeViewport(int newWidth, int newHeight)
+{
+    if (newHeight == 0) {
+        newHeight = 1;
+    }
+    glViewport(0, 0, newWidth, newHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const float aspect = static_cast<float>(newWidth) / static_cast<float>(newHeight);
+    gluPerspective(45.0, aspect, static_cast<double>(0.0001f), 450.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void AppWindow::windowProc(const WindowMessage& message)
+{
+    // A code outside the table never indexes it.
+    const bool keyInRange = message.key >= 0 && message.key < 256;
+    switch (message.type) {
+    case WindowMessage::Type::Activate:
+        active = !message.minimized;
+        break;
+    case WindowMessage::Type::Close:
+        platform.postQuitMessage();
+        break;
+    case WindowMessage::Type::KeyDown:
+    case WindowMessage::Type::SystemKeyDown:
+        if (keyInRange) {
+            keys[message.key] = 1;
+        }
+        break;
+    case WindowMessage::Type::KeyUp:
+    case WindowMessage::Type::SystemKeyUp:
+        if (keyInRange) {
+            keys[message.key] = 0;
+        }
+        break;
+    case WindowMessage::Type::Size:
+        resizeViewport(message.width, message.height);
+        break;
+    case WindowMessage::Type::None:
+    case WindowMessage::Type::Quit:
+        break;
+    }
+}

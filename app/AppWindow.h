@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/PlatformWindow.h"
+
+#include <cstdint>
+
+class AbstractSceneObject;
+class AbstractInputController;
+class AbstractMotionController;
+class LoadingScene;
+
+// The application record: the window with its GL context, key state, display mode, the shared time
+// value and the current scene. One exists for the life of the process.
+class AppWindow {
+public:
+    AppWindow(PlatformWindow& platform, int width, int height, AbstractInputController* inputController,
+              AbstractMotionController* motionController, float* timeValue);
+
+    // True when the window, the GL context and the GL entry points are ready; every failure but the
+    // entry points' shows a message box and tears down what was built.
+    bool openWindow();
+    // Restores the display mode and releases whatever the record holds, reporting each failure and going on.
+    void closeWindow();
+    // Viewport and perspective projection for a client size in pixels; a height of 0 counts as 1.
+    void resizeViewport(int newWidth, int newHeight);
+    // Records key state, activation and size; asks to quit when the window is closed. Keys reach no scene.
+    void windowProc(const WindowMessage& message);
+
+    PlatformWindow& platform;
+    std::uint32_t loadedSceneCount = 0;
+    std::uint8_t keys[256] = {};
+    PlatformWindow::Handle deviceContext = nullptr;
+    PlatformWindow::Handle renderingContext = nullptr;
+    PlatformWindow::Handle window = nullptr;
+    bool active = true;
+    bool fullscreen = true;
+    float* timeValue;
+    int width;
+    int height;
+    int bitsPerPixel = 32;
+    AbstractSceneObject* currentScene = nullptr;
+    LoadingScene* loader = nullptr;
+    AbstractMotionController* motionController;
+    AbstractInputController* inputController;
+
+private:
+    bool fail(const char* message);
+    void reportShutdownError(const char* message);
+};

@@ -1,0 +1,117 @@
+#include "app/DemoShell.h"
+
+#include "app/AppWindow.h"
+#include "app/MusicStream.h"
+#include "app/QuitRequest.h"
+#include "platform/AudioDevice.h"
+#include "platform/PlatformWindow.h"
+#include "sequence/KeyboardInputController.h"
+#include "sequence/KeyboardMotionController.h"
+#include "sequence/LoadingScene.h"
+#include "sequence/TextureTable.h"
+
+namespace {
+
+constexpr int kEscape = 27;
+constexpr int kAlt = 18;
+constexpr int kF4 = 115;
+
+} // namespace
+
+DemoShell::DemoShell(PlatformWindow& platform, AudioDevice* audio, int width, int height)
+    : DemoShell(platform, audio, width, height, showScenes())
+{
+}
+
+DemoShell::DemoShell(PlatformWindow& platform, AudioDevice* audio, int width, int height,
+                     std::vector<SceneRow> scenes)
+    : platform(platform), audio(audio), scenes(std::move(scenes))
+{
+    timeValue = -1.0f;
+    inputController = std::make_unique<KeyboardInputController>();
+    motionController = std::make_unique<KeyboardMotionController>();
+    application = std::make_unique<AppWindow>(platform, width, height, inputController.get(),
+                                              motionController.get(), &timeValue);
+}
+
+DemoShell::~DemoShell() = default;
+
+AppWindow* DemoShell::app() { return application.get(); }
+LoadingScene* DemoShell::loader() { return loadingScene.get(); }
+
+void DemoShell::preferWindowed() { windowed = true; }
+
+bool DemoShell::startUp()
+{
+    if (windowed) {
+        application->fullscreen = false;
+    }
+    if (!application->openWindow()) {
+        return false;
+    }
+    application->resizeViewport(application->width, application->height);
+
+    setQuitTarget(&platform);
+    MusicStream::instance().device = audio;
+    loadingScene = std::make_unique<LoadingScene>(application.get(), &timeValue, scenes);
+    loadingScene->start();
+    application->loader = loadingScene.get();
+    inputController->scene = loadingScene.get();
+    motionController->setScene(loadingScene.get());
+    application->currentScene = loadingScene.get();
+    return true;
+}
+
+bool DemoShell::runFrame()
+{
+    WindowMessage message;
+    if (platform.takeMessage(message)) {
+        if (message.type == WindowMessage::Type::Quit) {
+            quitRetrieved = true;
+        } else {
+            application->windowProc(message);
+        }
+    }
+
+    if (loadingScene->loaded) {
+        timeValue = static_cast<float>(MusicStream::instance().seconds());
+        if (loadingScene->advance()) {
+            application->currentScene = loadingScene->timeline[loadingScene->currentIndex].scene;
+        }
+    }
+    if (application->currentScene != nullptr) {
+        application->currentScene->render();
+    }
+    platform.swapBuffers(application->deviceContext);
+
+    if (application->keys[kEscape]) {
+        platform.postQuitMessage();
+    }
+    if (application->keys[kAlt] && application->keys[kF4]) {
+        platform.postQuitMessage();
+    }
+    return !quitRetrieved;
+}
+
+void DemoShell::shutDown()
+{
+    TextureTable::instance().release();
+    application->currentScene = nullptr;
+    application->loader = nullptr;
+    loadingScene.reset();
+    setQuitTarget(nullptr);
+    MusicStream::instance().device = nullptr;
+    MusicStream::instance().stream = 0;
+    application->closeWindow();
+}
+
+int DemoShell::run()
+{
+    if (!startUp()) {
+        return 1;
+    }
+    while (runFrame()) {
+    }
+    shutDown();
+    return 0;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "effects/SceneCatalog.h"
+
+#include <memory>
+#include <vector>
+
+class AppWindow;
+class AudioDevice;
+class KeyboardInputController;
+class KeyboardMotionController;
+class LoadingScene;
+class PlatformWindow;
+
+// The program: builds the application in order, runs one frame at a time until the quit message
+// arrives, and tears down. The music's position is the clock.
+class DemoShell {
+public:
+    // `audio` may be null: the clock then stays at 0 once loading has finished.
+    DemoShell(PlatformWindow& platform, AudioDevice* audio, int width, int height);
+    DemoShell(PlatformWindow& platform, AudioDevice* audio, int width, int height, std::vector<SceneRow> scenes);
+    ~DemoShell();
+
+    // Opens the window and builds the loader with every scene; false when the window could not open.
+    bool startUp();
+    // One frame: at most one message, the clock and the timeline once loading is done, render, swap,
+    // the quit keys. False once the quit message has been retrieved; that frame still renders.
+    bool runFrame();
+    // Releases the textures and scenes while the GL context is current, then closes the window.
+    void shutDown();
+    // The whole run: exit status 0, or 1 when the window could not open.
+    int run();
+
+    // Opens a decorated window instead of asking for the fullscreen display mode.
+    void preferWindowed();
+
+    float timeValue = -1.0f;
+    AppWindow* app();
+    LoadingScene* loader();
+
+private:
+    PlatformWindow& platform;
+    AudioDevice* audio;
+    std::vector<SceneRow> scenes;
+    std::unique_ptr<KeyboardInputController> inputController;
+    std::unique_ptr<KeyboardMotionController> motionController;
+    std::unique_ptr<AppWindow> application;
+    std::unique_ptr<LoadingScene> loadingScene;
+    bool windowed = false;
+    bool quitRetrieved = false;
+};

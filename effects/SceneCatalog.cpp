@@ -1,0 +1,7 @@
+#include "effects/SceneCatalog.h"
+
+const std::vector<SceneRow>& showScenes()
+{
+    static const std::vector<SceneRow> rows = {};
+    return rows;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/AudioDevice.h"
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+
+struct mpg123_handle_struct;
+
+// The music back end on an SDL2 output device: libmpg123 decodes the MP3 on SDL's audio thread as
+// the device asks for samples (44100 Hz, stereo, 16-bit). Without a device, or without a decodable
+// file, the stream is silent and its position runs on the wall clock from play, as it does past
+// the end of the music.
+class SdlAudioDevice : public AudioDevice {
+public:
+    SdlAudioDevice() = default;
+    ~SdlAudioDevice() override;
+    SdlAudioDevice(const SdlAudioDevice&) = delete;
+    SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;
+
+    bool init(int frequency) override;
+    std::uint32_t version() const override;
+    Stream createStream(const char* path) override;
+    bool play(Stream stream, bool restart) override;
+    std::int64_t position(Stream stream) override;
+    double bytesToSeconds(Stream stream, std::int64_t bytes) const override;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    // What the audio thread last did, as position() needs it.
+    struct Progress {
+        std::int64_t framesHanded = 0; // music and the silence after it, since play
+        Clock::time_point handedAt;    // when the last callback began
+        bool started = false;          // at least one callback since play
+        bool ended = false;            // the decoder has nothing more
+        std::int64_t endFrame = 0;     // frames of music, once ended
+    };
+
+    static void fillCallback(void* self, std::uint8_t* out, int length);
+    void fill(std::uint8_t* out, int length);
+    bool openDecoder(const char* path);
+    void closeDecoder();
+    std::int64_t deviceFrames();
+
+    // Guards everything the audio thread touches.
+    std::mutex mutex_;
+    mpg123_handle_struct* decoder_ = nullptr;
+    Progress progress_;
+
+    bool audioStarted_ = false;
+    bool decoderLibrary_ = false;
+    std::uint32_t device_ = 0; // 0: no output device
+    std::int64_t bufferFrames_ = 0;
+
+    Stream stream_ = 0;
+    Stream nextStream_ = 1;
+    bool playing_ = false;
+    bool onWallClock_ = false;
+    Clock::time_point wallStart_;
+    std::int64_t wallStartFrames_ = 0;
+    std::int64_t lastFrames_ = 0; // the guard that keeps the position from moving backwards
+};

@@ -1,0 +1,315 @@
+#include "platform/SdlWindow.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool isAltKey(SDL_Keycode key) { return key == SDLK_LALT || key == SDLK_RALT; }
+
+} // namespace
+
+SdlWindow::~SdlWindow()
+{
+    if (window != nullptr) {
+        SDL_DestroyWindow(window);
+    }
+    if (videoInitialised) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+}
+
+bool SdlWindow::registerClass()
+{
+    if (videoInitialised) {
+        return true;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return false;
+    }
+    // Without a display SDL falls back to drivers that show nothing; the demo runs on them only when asked to.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool invisible = driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (invisible && (requested == nullptr || std::strstr(requested, driver) == nullptr)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_SetError("no display: only SDL's %s video driver started", driver);
+        return false;
+    }
+    videoInitialised = true;
+    return true;
+}
+
+bool SdlWindow::unregisterClass()
+{
+    if (videoInitialised) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        videoInitialised = false;
+    }
+    return true;
+}
+
+bool SdlWindow::setDisplayMode(int width, int height, int bitsPerPixel)
+{
+    SDL_DisplayMode wanted{};
+    wanted.w = width;
+    wanted.h = height;
+    wanted.format = bitsPerPixel >= 24 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565;
+    SDL_DisplayMode closest{};
+    if (SDL_GetClosestDisplayMode(0, &wanted, &closest) == nullptr) {
+        return false;
+    }
+    if (closest.w != width || closest.h != height) {
+        SDL_SetError("the display offers no %dx%d mode", width, height);
+        return false;
+    }
+    fullscreenMode = closest;
+    fullscreenModeSet = true;
+    return true;
+}
+
+void SdlWindow::restoreDisplayMode()
+{
+    // SDL puts the desktop mode back when a fullscreen window leaves fullscreen.
+    if (window != nullptr && fullscreenModeSet) {
+        SDL_SetWindowFullscreen(window, 0);
+    }
+    fullscreenModeSet = false;
+}
+
+PlatformWindow::Handle SdlWindow::createWindow(const char* title, int width, int height, bool fullscreen,
+                                               const PixelFormat& format)
+{
+    // SDL fixes the frame buffer format when it creates the window, so the attributes go in here.
+    SDL_GL_ResetAttributes();
+    const int channelBits = format.colorBits >= 24 ? 8 : 5;
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, format.colorBits >= 24 ? 8 : 6);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depthBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffered ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    flags |= fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE;
+    window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+    if (window != nullptr && fullscreen && fullscreenModeSet && SDL_SetWindowDisplayMode(window, &fullscreenMode) != 0) {
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    return window;
+}
+
+bool SdlWindow::destroyWindow(Handle handle)
+{
+    if (handle != window || window == nullptr) {
+        SDL_SetError("not this platform's window");
+        return false;
+    }
+    SDL_DestroyWindow(window);
+    window = nullptr;
+    return true;
+}
+
+// SDL draws straight into the window: the window is its own device context.
+PlatformWindow::Handle SdlWindow::acquireDeviceContext(Handle handle) { return handle; }
+bool SdlWindow::releaseDeviceContext(Handle, Handle) { return true; }
+
+int SdlWindow::choosePixelFormat(Handle deviceContext, const PixelFormat& format)
+{
+    const bool supported = format.colorBits == 16 || format.colorBits == 24 || format.colorBits == 32;
+    if (deviceContext == nullptr || !supported || format.depthBits <= 0) {
+        SDL_SetError("no pixel format with %d colour bits and a %d-bit depth buffer", format.colorBits,
+                     format.depthBits);
+        return 0;
+    }
+    return 1;
+}
+
+bool SdlWindow::setPixelFormat(Handle deviceContext, int formatNumber, const PixelFormat&)
+{
+    auto* target = static_cast<SDL_Window*>(deviceContext);
+    return formatNumber == 1 && target != nullptr && (SDL_GetWindowFlags(target) & SDL_WINDOW_OPENGL) != 0;
+}
+
+PlatformWindow::Handle SdlWindow::createContext(Handle deviceContext)
+{
+    return SDL_GL_CreateContext(static_cast<SDL_Window*>(deviceContext));
+}
+
+bool SdlWindow::makeCurrent(Handle deviceContext, Handle context)
+{
+    if (SDL_GL_MakeCurrent(static_cast<SDL_Window*>(deviceContext), context) != 0) {
+        return false;
+    }
+    if (context != nullptr) {
+        // Effects that advance once per frame rely on the display's refresh; a driver may refuse it.
+        SDL_GL_SetSwapInterval(1);
+    }
+    return true;
+}
+
+bool SdlWindow::deleteContext(Handle context)
+{
+    SDL_GL_DeleteContext(context);
+    return true;
+}
+
+bool SdlWindow::loadGLEntryPoints()
+{
+    const GLenum result = glewInit();
+    if (result == GLEW_OK) {
+        return true;
+    }
+    // Over EGL GLEW finds no GLX display, yet it has loaded every GL entry point.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool glx = driver != nullptr && std::strcmp(driver, "x11") == 0;
+    if (result == GLEW_ERROR_NO_GLX_DISPLAY && !glx) {
+        return true;
+    }
+    SDL_SetError("glewInit: %s", reinterpret_cast<const char*>(glewGetErrorString(result)));
+    return false;
+}
+
+void SdlWindow::showWindow(Handle handle)
+{
+    auto* target = static_cast<SDL_Window*>(handle);
+    SDL_ShowWindow(target);
+    SDL_RaiseWindow(target);
+    SDL_DisableScreenSaver();
+}
+
+void SdlWindow::swapBuffers(Handle deviceContext) { SDL_GL_SwapWindow(static_cast<SDL_Window*>(deviceContext)); }
+
+int SdlWindow::virtualKeyCode(SDL_Keycode key)
+{
+    if (key >= SDLK_a && key <= SDLK_z) {
+        return 'A' + (key - SDLK_a);
+    }
+    if (key >= SDLK_0 && key <= SDLK_9) {
+        return '0' + (key - SDLK_0);
+    }
+    if (key >= SDLK_F1 && key <= SDLK_F12) {
+        return 112 + (key - SDLK_F1);
+    }
+    switch (key) {
+    case SDLK_SPACE:
+        return 32;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return 13;
+    case SDLK_ESCAPE:
+        return 27;
+    case SDLK_LALT:
+    case SDLK_RALT:
+        return 18;
+    default:
+        return 0;
+    }
+}
+
+bool SdlWindow::translate(const SDL_Event& event, WindowMessage& message)
+{
+    message = WindowMessage{};
+    switch (event.type) {
+    case SDL_QUIT:
+        message.type = WindowMessage::Type::Quit;
+        return true;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        const int code = virtualKeyCode(event.key.keysym.sym);
+        if (code == 0) {
+            return false;
+        }
+        // Keys pressed with Alt held, and Alt itself, arrive as system keys.
+        const bool system = isAltKey(event.key.keysym.sym) || (event.key.keysym.mod & KMOD_ALT) != 0;
+        const bool down = event.type == SDL_KEYDOWN;
+        message.type = system ? (down ? WindowMessage::Type::SystemKeyDown : WindowMessage::Type::SystemKeyUp)
+                              : (down ? WindowMessage::Type::KeyDown : WindowMessage::Type::KeyUp);
+        message.key = code;
+        return true;
+    }
+    case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            message.type = WindowMessage::Type::Close;
+            return true;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            message.type = WindowMessage::Type::Size;
+            message.width = event.window.data1;
+            message.height = event.window.data2;
+            return true;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            message.type = WindowMessage::Type::Activate;
+            message.minimized = true;
+            return true;
+        case SDL_WINDOWEVENT_RESTORED:
+            message.type = WindowMessage::Type::Activate;
+            message.minimized = false;
+            return true;
+        default:
+            return false;
+        }
+    default:
+        return false;
+    }
+}
+
+bool SdlWindow::takeMessage(WindowMessage& message)
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (translate(event, message)) {
+            if (message.type == WindowMessage::Type::Size && window != nullptr) {
+                // The GL viewport wants pixels, which differ from window units on high-density screens.
+                SDL_GL_GetDrawableSize(window, &message.width, &message.height);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+void SdlWindow::postQuitMessage()
+{
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+}
+
+void SdlWindow::showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+MessageBoxAnswer SdlWindow::messageBox(const char* text, const char* caption, MessageBoxButtons buttons,
+                                       MessageBoxIcon icon)
+{
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    Uint32 flags = icon == MessageBoxIcon::Information ? SDL_MESSAGEBOX_INFORMATION
+                   : icon == MessageBoxIcon::Stop      ? SDL_MESSAGEBOX_ERROR
+                                                       : SDL_MESSAGEBOX_WARNING;
+    enum { NoButton = 0, YesButton = 1, OkButton = 2 };
+    SDL_MessageBoxButtonData buttonData[2];
+    int buttonCount = 0;
+    if (buttons == MessageBoxButtons::YesNo) {
+        buttonData[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, YesButton, "Yes"};
+        buttonData[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, NoButton, "No"};
+        buttonCount = 2;
+    } else {
+        buttonData[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, OkButton,
+                         "OK"};
+        buttonCount = 1;
+    }
+    const SDL_MessageBoxData data{flags, window, caption, text, buttonCount, buttonData, nullptr};
+    int pressed = NoButton;
+    // Without a display the box cannot show: a question is then answered No.
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        pressed = NoButton;
+    }
+    if (buttons == MessageBoxButtons::Ok) {
+        return MessageBoxAnswer::Ok;
+    }
+    return pressed == YesButton ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
+}
+
+std::string SdlWindow::lastError() { return SDL_GetError(); }

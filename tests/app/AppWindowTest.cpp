@@ -1,0 +1,227 @@
+#include "app/AppWindow.h"
+#include "support/HeadlessGL.h"
+#include "support/ScriptedWindow.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using Step = ScriptedWindow::Step;
+
+struct FailureCase {
+    Step step;
+    const char* message;
+    // The teardown calls expected after the failure, in order.
+    std::vector<std::string> teardown;
+};
+
+const FailureCase kFailures[] = {
+    {Step::CreateWindow, "Window Creation Error.", {"restoreDisplayMode", "showCursor", "unregisterClass"}},
+    {Step::AcquireDeviceContext, "Can't Create A GL Device Context.",
+     {"restoreDisplayMode", "showCursor", "destroyWindow", "unregisterClass"}},
+    {Step::ChoosePixelFormat, "Can't Find A Suitable PixelFormat.",
+     {"restoreDisplayMode", "showCursor", "releaseDeviceContext", "destroyWindow", "unregisterClass"}},
+    {Step::SetPixelFormat, "Can't Set The PixelFormat.",
+     {"restoreDisplayMode", "showCursor", "releaseDeviceContext", "destroyWindow", "unregisterClass"}},
+    {Step::CreateContext, "Can't Create A GL Rendering Context.",
+     {"restoreDisplayMode", "showCursor", "releaseDeviceContext", "destroyWindow", "unregisterClass"}},
+    {Step::MakeCurrent, "Can't Activate The GL Rendering Context.",
+     {"restoreDisplayMode", "showCursor", "releaseCurrent", "deleteContext", "releaseDeviceContext",
+      "destroyWindow", "unregisterClass"}},
+};
+
+std::vector<std::string> callsAfter(const std::vector<std::string>& calls, const std::string& failedStep)
+{
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i] == failedStep) {
+            return {calls.begin() + static_cast<std::ptrdiff_t>(i) + 1, calls.end()};
+        }
+    }
+    return {};
+}
+
+const char* stepName(Step step)
+{
+    switch (step) {
+    case Step::CreateWindow:
+        return "createWindow";
+    case Step::AcquireDeviceContext:
+        return "acquireDeviceContext";
+    case Step::ChoosePixelFormat:
+        return "choosePixelFormat";
+    case Step::SetPixelFormat:
+        return "setPixelFormat";
+    case Step::CreateContext:
+        return "createContext";
+    default:
+        return "makeCurrent";
+    }
+}
+
+} // namespace
+
+class AppWindowTest : public GLTest {
+protected:
+    float timeValue = -1.0f;
+};
+
+TEST_F(AppWindowTest, EachFailingStepShowsItsMessageAndTearsDownWhatItBuilt)
+{
+    for (const FailureCase& failure : kFailures) {
+        ScriptedWindow platform;
+        platform.failing.insert(failure.step);
+        AppWindow app(platform, 1280, 720, nullptr, nullptr, &timeValue);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(app.openWindow()) << failure.message;
+        const std::string stderrText = testing::internal::GetCapturedStderr();
+
+        ASSERT_EQ(platform.boxes.size(), 1u) << failure.message;
+        EXPECT_EQ(platform.boxes[0].text, failure.message);
+        EXPECT_EQ(platform.boxes[0].caption, "ERROR");
+        EXPECT_EQ(platform.boxes[0].buttons, MessageBoxButtons::Ok);
+        EXPECT_EQ(platform.boxes[0].icon, MessageBoxIcon::Exclamation);
+        EXPECT_EQ(callsAfter(platform.calls, stepName(failure.step)), failure.teardown) << failure.message;
+        // The platform's own reason follows the message.
+        EXPECT_NE(stderrText.find(std::string(stepName(failure.step)) + " failed"), std::string::npos);
+        EXPECT_EQ(app.window, nullptr);
+        EXPECT_EQ(app.deviceContext, nullptr);
+        EXPECT_EQ(app.renderingContext, nullptr);
+    }
+}
+
+TEST_F(AppWindowTest, RegistrationAndEntryPointFailures)
+{
+    ScriptedWindow unregistered;
+    unregistered.failing.insert(Step::RegisterClass);
+    AppWindow first(unregistered, 1280, 720, nullptr, nullptr, &timeValue);
+    EXPECT_FALSE(first.openWindow());
+    ASSERT_EQ(unregistered.boxes.size(), 1u);
+    EXPECT_EQ(unregistered.boxes[0].text, "Failed To Register The Window Class.");
+    EXPECT_EQ(unregistered.calls, std::vector<std::string>{"registerClass"}); // nothing to tear down
+
+    // Missing GL entry points fail silently and leave the window up.
+    ScriptedWindow noEntryPoints;
+    noEntryPoints.failing.insert(Step::LoadGLEntryPoints);
+    AppWindow second(noEntryPoints, 1280, 720, nullptr, nullptr, &timeValue);
+    EXPECT_FALSE(second.openWindow());
+    EXPECT_TRUE(noEntryPoints.boxes.empty());
+    EXPECT_NE(second.window, nullptr);
+    EXPECT_NE(second.renderingContext, nullptr);
+}
+
+TEST_F(AppWindowTest, UnsupportedFullscreenModeAsksForAWindow)
+{
+    ScriptedWindow refusing;
+    refusing.failing.insert(Step::SetDisplayMode);
+    refusing.answer = MessageBoxAnswer::No;
+    AppWindow refused(refusing, 1280, 720, nullptr, nullptr, &timeValue);
+    EXPECT_FALSE(refused.openWindow());
+    ASSERT_EQ(refusing.boxes.size(), 2u);
+    EXPECT_EQ(refusing.boxes[0].text,
+              "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?");
+    EXPECT_EQ(refusing.boxes[0].buttons, MessageBoxButtons::YesNo);
+    EXPECT_EQ(refusing.boxes[1].text, "Program Will Now Close.");
+    EXPECT_EQ(refusing.boxes[1].caption, "ERROR");
+    EXPECT_EQ(refusing.boxes[1].icon, MessageBoxIcon::Stop);
+    EXPECT_FALSE(refusing.called("createWindow"));
+
+    ScriptedWindow accepting;
+    accepting.failing.insert(Step::SetDisplayMode);
+    accepting.answer = MessageBoxAnswer::Yes;
+    AppWindow windowed(accepting, 1024, 768, nullptr, nullptr, &timeValue);
+    EXPECT_TRUE(windowed.openWindow());
+    EXPECT_FALSE(windowed.fullscreen);
+    EXPECT_FALSE(accepting.createdFullscreen);
+    EXPECT_EQ(accepting.createdWidth, 1024);
+    EXPECT_EQ(accepting.createdHeight, 768);
+    EXPECT_FALSE(accepting.called("hideCursor"));
+    EXPECT_TRUE(accepting.called("showWindow"));
+
+    // Closing a windowed run leaves the display mode and the cursor alone.
+    accepting.calls.clear();
+    windowed.closeWindow();
+    EXPECT_EQ(accepting.calls, (std::vector<std::string>{"releaseCurrent", "deleteContext", "releaseDeviceContext",
+                                                          "destroyWindow", "unregisterClass"}));
+}
+
+TEST_F(AppWindowTest, ShutdownReportsEachFailureAndGoesOn)
+{
+    ScriptedWindow platform;
+    AppWindow app(platform, 1280, 720, nullptr, nullptr, &timeValue);
+    ASSERT_TRUE(app.openWindow());
+    EXPECT_TRUE(platform.called("hideCursor"));
+    platform.failing = {Step::ReleaseCurrent, Step::DeleteContext, Step::ReleaseDeviceContext, Step::DestroyWindow,
+                        Step::UnregisterClass};
+    app.closeWindow();
+    std::vector<std::string> texts;
+    for (const auto& box : platform.boxes) {
+        EXPECT_EQ(box.caption, "SHUTDOWN ERROR");
+        EXPECT_EQ(box.icon, MessageBoxIcon::Information);
+        texts.push_back(box.text);
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"Release Of DC And RC Failed.", "Release Rendering Context Failed.",
+                                               "Release Device Context Failed.", "Could Not Release hWnd.",
+                                               "Could Not Unregister Class."}));
+    EXPECT_TRUE(platform.called("restoreDisplayMode"));
+    EXPECT_TRUE(platform.called("showCursor"));
+}
+
+TEST_F(AppWindowTest, WindowProcRecordsKeysSizeActivationAndClose)
+{
+    ScriptedWindow platform;
+    AppWindow app(platform, 1280, 720, nullptr, nullptr, &timeValue);
+    const auto send = [&](WindowMessage::Type type, int key = 0, int width = 0, int height = 0) {
+        WindowMessage message;
+        message.type = type;
+        message.key = key;
+        message.width = width;
+        message.height = height;
+        message.minimized = type == WindowMessage::Type::Activate && key == 1;
+        app.windowProc(message);
+    };
+
+    send(WindowMessage::Type::SystemKeyDown, 18);
+    send(WindowMessage::Type::SystemKeyDown, 115);
+    EXPECT_EQ(app.keys[18], 1);
+    EXPECT_EQ(app.keys[115], 1);
+    send(WindowMessage::Type::SystemKeyUp, 18);
+    send(WindowMessage::Type::SystemKeyUp, 115);
+    EXPECT_EQ(app.keys[18], 0);
+    EXPECT_EQ(app.keys[115], 0);
+    send(WindowMessage::Type::KeyDown, 27);
+    EXPECT_EQ(app.keys[27], 1);
+
+    // Codes outside the table are ignored, not written past it.
+    const std::vector<std::uint8_t> before(app.keys, app.keys + 256);
+    send(WindowMessage::Type::KeyDown, 256);
+    send(WindowMessage::Type::KeyDown, -1);
+    send(WindowMessage::Type::KeyDown, 100000);
+    EXPECT_EQ(std::vector<std::uint8_t>(app.keys, app.keys + 256), before);
+    EXPECT_EQ(app.loadedSceneCount, 0u);
+
+    send(WindowMessage::Type::Activate, 1);
+    EXPECT_FALSE(app.active);
+    send(WindowMessage::Type::Activate, 0);
+    EXPECT_TRUE(app.active);
+
+    // A minimised window's height of 0 counts as 1: a one-pixel viewport with aspect = width.
+    send(WindowMessage::Type::Size, 0, 800, 0);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 800);
+    EXPECT_EQ(viewport[3], 1);
+    float projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    const float focal = 1.0f / std::tan(22.5f * 3.14159265f / 180.0f);
+    EXPECT_NEAR(projection[5], focal, 1e-4f);
+    EXPECT_NEAR(projection[0], focal / 800.0f, 1e-6f);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+
+    send(WindowMessage::Type::Close);
+    EXPECT_EQ(platform.quitMessagesPosted, 1);
+}

@@ -1,0 +1,194 @@
+#include "app/AppWindow.h"
+#include "app/DemoShell.h"
+#include "sequence/LoadingScene.h"
+#include "support/HeadlessGL.h"
+#include "support/ScriptedAudio.h"
+#include "support/ScriptedWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Logs its life into a shared journal: "load 1", "start 1", "render 1 @ t", "stop 1".
+class JournalScene : public AbstractSceneObject {
+public:
+    JournalScene(const float* timeValue, int id, std::vector<std::string>* journal)
+        : AbstractSceneObject(timeValue), id(id), journal(journal)
+    {
+    }
+    bool load() override { return note("load"); }
+    void start() override { note("start"); }
+    void render() override { journal->push_back("render " + std::to_string(id) + " @ " + std::to_string(*timeValue)); }
+    void stop() override { note("stop"); }
+
+private:
+    bool note(const char* what)
+    {
+        journal->push_back(std::string(what) + " " + std::to_string(id));
+        return true;
+    }
+    int id;
+    std::vector<std::string>* journal;
+};
+
+std::vector<SceneRow> journalScenes(std::vector<std::string>* journal, int count)
+{
+    std::vector<SceneRow> rows;
+    for (int i = 1; i <= count; ++i) {
+        rows.push_back({i, [journal, i](const float* time) { return new JournalScene(time, i, journal); }});
+    }
+    return rows;
+}
+
+} // namespace
+
+class MainLoopTest : public GLTest {
+protected:
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        shell = std::make_unique<DemoShell>(platform, &audio, 64, 64, journalScenes(&journal, 3));
+        // The working directory holds no textures: their messages are not this test's business.
+        testing::internal::CaptureStdout();
+        const bool started = shell->startUp();
+        testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(started);
+    }
+    void TearDown() override
+    {
+        shell->shutDown();
+        GLTest::TearDown();
+    }
+    // Runs one frame and returns what it printed.
+    std::string frameOutput(bool expectRunning = true)
+    {
+        testing::internal::CaptureStdout();
+        const bool running = shell->runFrame();
+        std::fflush(stdout);
+        const std::string text = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(running, expectRunning);
+        return text;
+    }
+    // Loads the three scenes, starts the music and enters the first scene.
+    void finishLoading()
+    {
+        std::string printed;
+        for (int frame = 0; frame < 5; ++frame) {
+            printed += frameOutput();
+        }
+        // The loader's keyword is never printed: its entry is current from the start.
+        EXPECT_EQ(printed, "INTRO\n");
+    }
+
+    ScriptedWindow platform;
+    ScriptedAudio audio;
+    std::vector<std::string> journal;
+    std::unique_ptr<DemoShell> shell;
+};
+
+TEST_F(MainLoopTest, LoadsOneScenePerFrameThenFollowsTheMusic)
+{
+    EXPECT_EQ(audio.initFrequency, 44100);
+    EXPECT_STREQ(audio.openedPath, "Quessaly.mp3");
+    audio.seconds = 5.0; // the clock is not read while loading
+    for (int frame = 1; frame <= 3; ++frame) {
+        ASSERT_TRUE(shell->runFrame());
+        EXPECT_EQ(shell->app()->loadedSceneCount, static_cast<unsigned>(frame));
+        EXPECT_EQ(journal.back(), "load " + std::to_string(frame));
+        EXPECT_FLOAT_EQ(shell->timeValue, -1.0f);
+        EXPECT_EQ(audio.playCalls, 0);
+    }
+    ASSERT_TRUE(shell->runFrame());
+    EXPECT_TRUE(shell->loader()->loaded);
+    EXPECT_EQ(audio.playCalls, 1);
+    EXPECT_FALSE(audio.restarted);
+    EXPECT_FLOAT_EQ(shell->timeValue, -1.0f);
+    EXPECT_EQ(journal.size(), 3u);
+
+    // The loader's entry ends at exactly 0 s: the first scene starts and renders in that frame.
+    audio.seconds = 0.0;
+    EXPECT_EQ(frameOutput(), "INTRO\n");
+    EXPECT_EQ(journal, (std::vector<std::string>{"load 1", "load 2", "load 3", "start 1", "render 1 @ 0.000000"}));
+    EXPECT_EQ(shell->app()->currentScene, shell->loader()->timeline[1].scene);
+
+    // A jump over two boundaries passes one entry per frame.
+    journal.clear();
+    audio.seconds = 60.0;
+    EXPECT_EQ(frameOutput(), "MULTICYLINDERTUNNEL\n");
+    EXPECT_EQ(frameOutput(), "PLASMABALLINCUBE\n");
+    EXPECT_EQ(journal, (std::vector<std::string>{"stop 1", "start 2", "render 2 @ 60.000000", "stop 2", "start 3",
+                                                 "render 3 @ 60.000000"}));
+
+    // The last entry stays current, even past its end.
+    journal.clear();
+    audio.seconds = 400.0;
+    EXPECT_EQ(frameOutput() + frameOutput(), "");
+    EXPECT_EQ(journal, (std::vector<std::string>{"render 3 @ 400.000000", "render 3 @ 400.000000"}));
+    EXPECT_EQ(platform.swaps, 9);
+}
+
+TEST_F(MainLoopTest, EscapeQuitsAfterTheFrameThatRetrievesTheQuitMessage)
+{
+    finishLoading();
+    platform.queue(WindowMessage::Type::KeyDown, 27);
+    ASSERT_TRUE(shell->runFrame()); // records the key, renders, posts the quit message
+    EXPECT_EQ(platform.quitMessagesPosted, 1);
+    const int swapsBefore = platform.swaps;
+    const std::size_t rendersBefore = journal.size();
+    EXPECT_EQ(frameOutput(false), ""); // retrieves it, and still renders and swaps
+    EXPECT_EQ(platform.swaps, swapsBefore + 1);
+    EXPECT_EQ(journal.size(), rendersBefore + 1);
+}
+
+TEST_F(MainLoopTest, AltAndF4QuitOnlyTogether)
+{
+    finishLoading();
+    platform.queue(WindowMessage::Type::SystemKeyDown, 18);
+    for (int frame = 0; frame < 3; ++frame) {
+        ASSERT_TRUE(shell->runFrame());
+    }
+    platform.queue(WindowMessage::Type::SystemKeyUp, 18);
+    platform.queue(WindowMessage::Type::KeyDown, 115);
+    for (int frame = 0; frame < 3; ++frame) {
+        ASSERT_TRUE(shell->runFrame());
+    }
+    EXPECT_EQ(platform.quitMessagesPosted, 0);
+
+    platform.queue(WindowMessage::Type::SystemKeyDown, 18);
+    ASSERT_TRUE(shell->runFrame());
+    EXPECT_EQ(platform.quitMessagesPosted, 1);
+    EXPECT_FALSE(shell->runFrame());
+}
+
+TEST_F(MainLoopTest, MessagesAreHandledOnePerFrameAndClosingQuits)
+{
+    finishLoading();
+    platform.queue(WindowMessage::Type::Close);
+    platform.queue(WindowMessage::Type::KeyDown, 'A');
+    platform.queue(WindowMessage::Type::KeyDown, 'B');
+    ASSERT_TRUE(shell->runFrame()); // Close: the quit message joins the queue behind the two keys
+    EXPECT_EQ(shell->app()->keys['A'], 0);
+    ASSERT_TRUE(shell->runFrame());
+    EXPECT_EQ(shell->app()->keys['A'], 1);
+    EXPECT_EQ(shell->app()->keys['B'], 0);
+    ASSERT_TRUE(shell->runFrame());
+    EXPECT_EQ(shell->app()->keys['B'], 1);
+    EXPECT_FALSE(shell->runFrame());
+}
+
+TEST(MainLoopStartUp, AWindowThatCannotOpenEndsTheProgramWithStatusOne)
+{
+    ScriptedWindow platform;
+    platform.failing.insert(ScriptedWindow::Step::CreateWindow);
+    ScriptedAudio audio;
+    DemoShell shell(platform, &audio, 64, 64, {});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(shell.run(), 1);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(audio.initFrequency, 0); // nothing past the window was built
+    EXPECT_EQ(platform.swaps, 0);
+    EXPECT_NE(errors.find("createWindow failed"), std::string::npos);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Makes the MP3 files the tests play, with LAME: 44100 Hz stereo, 16-bit samples in, and the LAME
+// info tag in the first frame so a gapless decoder drops the encoder's delay and padding and gives
+// back exactly the samples that went in, from the first one.
+class Mp3Maker {
+public:
+    static constexpr int kRate = 44100;
+
+    // Interleaved stereo samples of a cosine sweeping from startHz to endHz (a tone when both are
+    // equal). It is loud from its first sample, so where the music starts is easy to find; the
+    // right channel is the left one inverted, so swapped or mixed channels show.
+    static std::vector<std::int16_t> sweep(double seconds, double startHz, double endHz,
+                                           double amplitude = 0.5);
+
+    // Encodes interleaved stereo samples into `path`; false, with the reason in `error`, on failure.
+    static bool write(const std::string& path, const std::vector<std::int16_t>& samples,
+                      std::string* error = nullptr);
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/AudioDevice.h"
+
+// An audio device whose position the test sets, in seconds of music.
+class ScriptedAudio : public AudioDevice {
+public:
+    bool init(int frequency) override
+    {
+        initFrequency = frequency;
+        return true;
+    }
+    std::uint32_t version() const override { return 0x02040000u; }
+    Stream createStream(const char* path) override
+    {
+        openedPath = path;
+        return 7;
+    }
+    bool play(Stream stream, bool restart) override
+    {
+        playedStream = stream;
+        ++playCalls;
+        restarted = restarted || restart;
+        return true;
+    }
+    std::int64_t position(Stream) override { return static_cast<std::int64_t>(seconds * kBytesPerSecond); }
+    double bytesToSeconds(Stream, std::int64_t bytes) const override { return bytes / kBytesPerSecond; }
+
+    double seconds = 0.0;
+    int initFrequency = 0;
+    const char* openedPath = nullptr;
+    Stream playedStream = 0;
+    int playCalls = 0;
+    bool restarted = false;
+};
