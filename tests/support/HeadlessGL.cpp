@@ -55,11 +55,15 @@ struct Context {
 
 } // namespace
 
+// Made current on every call: a test may have created and dropped a context of its own.
 bool headless_gl::ensureContext(std::string* error)
 {
     static Context context;
     *error = context.error;
-    return context.error.empty();
+    if (context.error.empty() && SDL_GL_MakeCurrent(context.window, context.context) != 0) {
+        *error = std::string("SDL_GL_MakeCurrent: ") + SDL_GetError();
+    }
+    return error->empty();
 }
 
 void GLTest::SetUp()

@@ -11,7 +11,7 @@
 namespace headless_gl {
 constexpr int kWidth = 64;
 constexpr int kHeight = 64;
-// Creates the context on first use; false, with the reason in `error`, when it cannot.
+// Creates the context on first use and makes it current; false, with the reason in `error`, when it cannot.
 bool ensureContext(std::string* error);
 } // namespace headless_gl
 

@@ -1,0 +1,130 @@
+#include "app/AppWindow.h"
+#include "platform/SdlWindow.h"
+#include "support/HeadlessGL.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+SDL_Event keyEvent(Uint32 type, SDL_Keycode key, Uint16 modifiers = KMOD_NONE)
+{
+    SDL_Event event{};
+    event.type = type;
+    event.key.keysym.sym = key;
+    event.key.keysym.mod = modifiers;
+    return event;
+}
+
+SDL_Event windowEvent(Uint8 what, int data1 = 0, int data2 = 0)
+{
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = what;
+    event.window.data1 = data1;
+    event.window.data2 = data2;
+    return event;
+}
+
+} // namespace
+
+TEST(SdlWindowMessages, KeysMapToVirtualKeyCodes)
+{
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_a), 65);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_z), 90);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_0), 48);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_9), 57);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_SPACE), 32);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_RETURN), 13);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_ESCAPE), 27);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_LALT), 18);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_RALT), 18);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_F1), 112);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_F4), 115);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_F12), 123);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_LSHIFT), 0);
+    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_F13), 0);
+}
+
+TEST(SdlWindowMessages, TranslatesTheHandledEventsAndDropsTheRest)
+{
+    WindowMessage message;
+    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE), message));
+    EXPECT_EQ(message.type, WindowMessage::Type::KeyDown);
+    EXPECT_EQ(message.key, 27);
+
+    // Alt itself, and keys pressed while it is held, are system keys: Alt+F4 arrives as two of them.
+    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT), message));
+    EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyDown);
+    EXPECT_EQ(message.key, 18);
+    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYDOWN, SDLK_F4, KMOD_LALT), message));
+    EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyDown);
+    EXPECT_EQ(message.key, 115);
+    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYUP, SDLK_F4, KMOD_LALT), message));
+    EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyUp);
+    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYUP, SDLK_LALT), message));
+    EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyUp);
+    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYUP, SDLK_F4), message));
+    EXPECT_EQ(message.type, WindowMessage::Type::KeyUp);
+
+    ASSERT_TRUE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_CLOSE), message));
+    EXPECT_EQ(message.type, WindowMessage::Type::Close);
+    ASSERT_TRUE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 0), message));
+    EXPECT_EQ(message.type, WindowMessage::Type::Size);
+    EXPECT_EQ(message.width, 640);
+    EXPECT_EQ(message.height, 0);
+    ASSERT_TRUE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_MINIMIZED), message));
+    EXPECT_EQ(message.type, WindowMessage::Type::Activate);
+    EXPECT_TRUE(message.minimized);
+    ASSERT_TRUE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_RESTORED), message));
+    EXPECT_FALSE(message.minimized);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    ASSERT_TRUE(SdlWindow::translate(quit, message));
+    EXPECT_EQ(message.type, WindowMessage::Type::Quit);
+
+    // Everything else is dropped, so one message per frame never falls behind the mouse.
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    EXPECT_FALSE(SdlWindow::translate(motion, message));
+    EXPECT_FALSE(SdlWindow::translate(keyEvent(SDL_KEYDOWN, SDLK_LSHIFT), message));
+    EXPECT_FALSE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_MOVED), message));
+}
+
+class SdlWindowTest : public GLTest {};
+
+// The real window system on SDL's offscreen driver: open a decorated window, draw, post and take
+// the quit message, close without a single shutdown error.
+TEST_F(SdlWindowTest, OpensDrawsQuitsAndClosesCleanly)
+{
+    SdlWindow platform;
+    float timeValue = -1.0f;
+    AppWindow app(platform, 96, 48, nullptr, nullptr, &timeValue);
+    app.fullscreen = false;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(app.openWindow()) << platform.lastError();
+    EXPECT_NE(glGetString(GL_VERSION), nullptr);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 96);
+    EXPECT_EQ(viewport[3], 48);
+
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    GLubyte green[4] = {};
+    glReadPixels(10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, green);
+    EXPECT_EQ(green[1], 255);
+    platform.swapBuffers(app.deviceContext);
+
+    platform.postQuitMessage();
+    WindowMessage message;
+    bool quit = false;
+    while (platform.takeMessage(message)) {
+        quit = quit || message.type == WindowMessage::Type::Quit;
+    }
+    EXPECT_TRUE(quit);
+    app.closeWindow();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(app.window, nullptr);
+    EXPECT_EQ(app.renderingContext, nullptr);
+}

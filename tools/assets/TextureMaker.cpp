@@ -1,0 +1,3 @@
+#include "tools/assets/TextureMaker.h"
+
+bool TextureMaker::writeAll(const std::string&, std::string*) { return true; }

@@ -1,0 +1,25 @@
+#include "tools/assets/SoundtrackMaker.h"
+#include "tools/assets/TextureMaker.h"
+
+#include <cstdio>
+#include <string>
+
+// quessaly-assets DIR: writes every texture and the soundtrack into DIR, the same bytes every run.
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: quessaly-assets DIR\n");
+        return 2;
+    }
+    const std::string directory = argv[1];
+    std::string error;
+    if (!TextureMaker().writeAll(directory, &error)) {
+        std::fprintf(stderr, "quessaly-assets: %s\n", error.c_str());
+        return 1;
+    }
+    if (!SoundtrackMaker().write(directory + "/Quessaly.mp3", &error)) {
+        std::fprintf(stderr, "quessaly-assets: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
