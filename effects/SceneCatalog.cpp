@@ -1,7 +1,49 @@
 #include "effects/SceneCatalog.h"
 
+#include "sequence/AbstractSceneObject.h"
+
+// One line per scene, in timeline order; a scene's lines replace its placeholders.
+// include 1: RainBallScene
+// include 2: MultiCylinderTunnelScene
+// include 3: PlasmaBallInCubeScene
+// include 4: PlasmaTunnelVelkScene
+// include 5: PlasmaTunnelQuarnScene
+// include 6: CylinderPlaneScene
+// include 7: RecursiveBallScene
+// include 8: ButterflyBallScene
+// include 9: MultiBallScene
+// include 10: MetaballTunnelScene
+// include 11: PlasmaBallScene
+// include 12: GreetingsScene
+// include 13: EndingScene
+
+namespace {
+
+template <typename Scene>
+AbstractSceneObject* make(const float* timeValue)
+{
+    return new Scene(timeValue);
+}
+
+} // namespace
+
 const std::vector<SceneRow>& showScenes()
 {
-    static const std::vector<SceneRow> rows = {};
+    // {timeline index, constructor}, e.g. {1, make<RainBallScene>},
+    static const std::vector<SceneRow> rows = {
+        // row 1: RainBallScene
+        // row 2: MultiCylinderTunnelScene
+        // row 3: PlasmaBallInCubeScene
+        // row 4: PlasmaTunnelVelkScene
+        // row 5: PlasmaTunnelQuarnScene
+        // row 6: CylinderPlaneScene
+        // row 7: RecursiveBallScene
+        // row 8: ButterflyBallScene
+        // row 9: MultiBallScene
+        // row 10: MetaballTunnelScene
+        // row 11: PlasmaBallScene
+        // row 12: GreetingsScene
+        // row 13: EndingScene
+    };
     return rows;
 }

@@ -1,6 +1,20 @@
 #include "effects/sync/ShowAccents.h"
 
 #include "effects/sync/Timeline.h"
+// One line per scene's table header, in timeline order.
+// include 1: RainBallScene
+// include 2: MultiCylinderTunnelScene
+// include 3: PlasmaBallInCubeScene
+// include 4: PlasmaTunnelVelkScene
+// include 5: PlasmaTunnelQuarnScene
+// include 6: CylinderPlaneScene
+// include 7: RecursiveBallScene
+// include 8: ButterflyBallScene
+// include 9: MultiBallScene
+// include 10: MetaballTunnelScene
+// include 11: PlasmaBallScene
+// include 12: GreetingsScene
+// include 13: EndingScene
 
 #include <algorithm>
 
@@ -22,10 +36,20 @@ std::vector<Accent> showAccents()
     for (int i = 1; i < kTimelineLength; ++i) {
         accents.push_back({kTimeline[i].start, AccentKind::SceneChange});
     }
-    // Each scene adds its own tables below, with the accent its cues deserve:
-    //   addAll(accents, kSomeSceneEvents, AccentKind::Hit);
-    // scene tables: begin
-    // scene tables: end
+    // Each scene's tables, with the accent its cues deserve, e.g. addAll(accents, kSomeEvents, AccentKind::Hit);
+    // accents 1: RainBallScene
+    // accents 2: MultiCylinderTunnelScene
+    // accents 3: PlasmaBallInCubeScene
+    // accents 4: PlasmaTunnelVelkScene
+    // accents 5: PlasmaTunnelQuarnScene
+    // accents 6: CylinderPlaneScene
+    // accents 7: RecursiveBallScene
+    // accents 8: ButterflyBallScene
+    // accents 9: MultiBallScene
+    // accents 10: MetaballTunnelScene
+    // accents 11: PlasmaBallScene
+    // accents 12: GreetingsScene
+    // accents 13: EndingScene
     std::sort(accents.begin(), accents.end(), [](const Accent& a, const Accent& b) { return a.time < b.time; });
     return accents;
 }
