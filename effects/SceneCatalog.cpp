@@ -14,8 +14,8 @@
 // include 9: MultiBallScene
 // include 10: MetaballTunnelScene
 // include 11: PlasmaBallScene
-// include 12: GreetingsScene
-// include 13: EndingScene
+#include "effects/scenes/GreetingsScene.h"
+#include "effects/scenes/EndingScene.h"
 
 namespace {
 
@@ -42,8 +42,8 @@ const std::vector<SceneRow>& showScenes()
         // row 9: MultiBallScene
         // row 10: MetaballTunnelScene
         // row 11: PlasmaBallScene
-        // row 12: GreetingsScene
-        // row 13: EndingScene
+        {12, make<GreetingsScene>},
+        {13, make<EndingScene>},
     };
     return rows;
 }

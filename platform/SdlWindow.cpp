@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -88,7 +89,9 @@ PlatformWindow::Handle SdlWindow::createWindow(const char* title, int width, int
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channelBits);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, format.colorBits >= 24 ? 8 : 6);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channelBits);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depthBits);
+    // A depth request is a minimum. Drivers commonly answer 16 bits with 24, and the scenes' near plane
+    // of 0.0001 needs them: at 16 bits everything beyond a few units shares one depth value.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, std::max(format.depthBits, 24));
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffered ? 1 : 0);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 

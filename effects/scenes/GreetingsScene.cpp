@@ -1,0 +1,108 @@
+#include "effects/scenes/GreetingsScene.h"
+
+#include "geometry/MeshObject.h"
+#include "geometry/PrimitiveFactory.h"
+#include "sequence/TextureTable.h"
+
+#include <GL/glew.h>
+
+namespace {
+
+struct Panel {
+    const char* image;
+    float width;
+    float height;
+};
+
+// In flight order, one every 10 units down the line of flight; each is centred on the axis.
+constexpr Panel kPanels[GreetingsScene::kPanelCount] = {
+    {"Credits.png", 1.236f, 0.38f},         {"comments.png", 3.44f, 0.72f},
+    {"Brontask.png", 4.924f, 0.824f},       {"Ismerel.png", 2.124f, 0.476f},
+    {"Daggomir.png", 5.52f, 0.632f},        {"C64Scene.png", 3.74f, 0.504f},
+    {"TheAmigaSceneRules.png", 5.792f, 0.996f}, {"Greetz1.png", 6.608f, 1.276f},
+    {"Greetz2.png", 5.672f, 1.664f},        {"Greetz3.png", 6.36f, 1.572f},
+};
+
+constexpr float kPanelSpacing = 10.0f;
+constexpr float kViewDistance = 15.0f; // the view starts this far in front of the first panel
+constexpr float kFlightSpeed = 10.0f;  // units per second of scene time
+constexpr float kSpinSpeed = 10.0f;    // degrees per second of music time
+
+} // namespace
+
+GreetingsScene::GreetingsScene(const float* timeValue) : AbstractSceneObject(timeValue) {}
+
+GreetingsScene::~GreetingsScene()
+{
+    for (int i = 0; i < kPanelCount; ++i) {
+        delete tubes[i];
+        delete panels[i];
+    }
+}
+
+bool GreetingsScene::load()
+{
+    TextureTable& textures = TextureTable::instance();
+    textures.reserveNames(kPanelCount);
+    for (const Panel& panel : kPanels) {
+        textures.loadTexture(panel.image, GL_LINEAR, GL_LINEAR);
+    }
+    for (int i = 0; i < kPanelCount; ++i) {
+        delete tubes[i];
+        tubes[i] = PrimitiveFactory::createTube(40, 5.0f, 4.0f, 2.0f);
+        tubes[i]->setPosition(0.0f, 0.0f, -kPanelSpacing * static_cast<float>(i));
+    }
+    for (int i = 0; i < kPanelCount; ++i) {
+        delete panels[i];
+        panels[i] = PrimitiveFactory::createTiledPlane(2, 2, kPanels[i].width, kPanels[i].height);
+    }
+    for (int i = 0; i < kPanelCount; ++i) {
+        panels[i]->setPosition(-kPanels[i].width / 2.0f, -kPanels[i].height / 2.0f,
+                               -kPanelSpacing * static_cast<float>(i));
+    }
+    for (int i = 0; i < kPanelCount; ++i) {
+        panels[i]->setTexture(textures.findTexture(kPanels[i].image));
+    }
+    return true;
+}
+
+// The −15 translation stays on the modelview matrix for the whole scene.
+void GreetingsScene::start()
+{
+    glLoadIdentity();
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    cameraZ = 0.0f;
+    glTranslatef(0.0f, 0.0f, -kViewDistance);
+    startTime = *timeValue;
+}
+
+void GreetingsScene::render()
+{
+    const float t = *timeValue;
+    elapsed = startTime - t;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    cameraZ = -elapsed * kFlightSpeed;
+    glTranslatef(0.0f, 0.0f, cameraZ);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    for (MeshObject* tube : tubes) {
+        tube->setRotation(90.0f, 0.0f, t * kSpinSpeed);
+        tube->draw();
+    }
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    for (MeshObject* panel : panels) {
+        panel->draw();
+    }
+    glPopMatrix();
+}
+
+void GreetingsScene::stop()
+{
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+}
