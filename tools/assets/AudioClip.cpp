@@ -1,0 +1,5 @@
+#include "tools/assets/AudioClip.h"
+
+#include <utility>
+
+AudioClip::AudioClip(std::vector<float> mono) : left_(std::move(mono)) {}
