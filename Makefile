@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps configure build test bench run clean
+.PHONY: all deps configure build test bench run video clean
 
 all: build
 
@@ -25,6 +25,10 @@ bench: build
 run: build
 	@mkdir -p $(BUILD_DIR)/assets
 	@cd $(BUILD_DIR)/assets && ../quessaly-1280x720
+
+# Renders the whole show to build/quessaly.mp4 (1280x720, 60 fps, with the soundtrack).
+video: build
+	@cd $(BUILD_DIR)/assets && ../tools/render/quessaly-render --size 1280x720 --fps 60 --video ../quessaly.mp4
 
 clean:
 	@rm -rf $(BUILD_DIR)

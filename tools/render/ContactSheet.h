@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One picture of the whole show: three thumbnails per scene, at a quarter, a half and three quarters
+// of its span, each labelled with the scene's keyword and time.
+class ContactSheet {
+public:
+    static constexpr int kThumbnailWidth = 256;
+    static constexpr int kColumns = 3;
+
+    ContactSheet(int frameWidth, int frameHeight);
+
+    // Adds a row of three wanted times for a scene playing from `start` to `end`.
+    void addScene(const std::string& keyword, double start, double end);
+    // Offers a rendered frame (RGBA, bottom row first); it fills every wanted slot whose time it is
+    // the first frame at or after.
+    void offer(double time, const std::vector<std::uint8_t>& frame);
+    // Slots still waiting for a frame.
+    int missing() const;
+    bool write(const std::string& path, const std::string& fontPath, std::string* error) const;
+
+private:
+    struct Slot {
+        std::string keyword;
+        double time;
+        bool filled = false;
+        std::vector<std::uint8_t> thumbnail; // RGBA, top row first
+    };
+    void shrink(const std::vector<std::uint8_t>& frame, std::vector<std::uint8_t>& thumbnail) const;
+
+    int frameWidth;
+    int frameHeight;
+    int thumbnailHeight;
+    std::vector<Slot> slots;
+};

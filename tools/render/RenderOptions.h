@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+// The command line of quessaly-render.
+struct RenderOptions {
+    int width = 1280;
+    int height = 720;
+    int fps = 60;
+    double start = 0.0;
+    double end = -1.0; // negative: until the show asks to quit
+    std::string video;
+    std::string framesDirectory;
+    std::string sheet;
+    bool stats = false;
+    bool quiet = false;
+    bool help = false;
+
+    // Fills the options from argv; false with a one-line reason in `error` on anything it cannot use.
+    bool parse(int argc, const char* const* argv, std::string* error);
+
+    static const char* usage();
+};

@@ -1,0 +1,220 @@
+#include "tools/render/RenderSession.h"
+
+#include "app/AppWindow.h"
+#include "app/DemoShell.h"
+#include "effects/sync/EndingSync.h"
+#include "effects/sync/Timeline.h"
+#include "platform/SdlWindow.h"
+#include "sequence/LoadingScene.h"
+#include "tools/assets/PngWriter.h"
+#include "tools/render/CapturingWindow.h"
+#include "tools/render/ContactSheet.h"
+#include "tools/render/FixedClock.h"
+#include "tools/render/FrameReader.h"
+#include "tools/render/ProgressBar.h"
+#include "tools/render/VideoEncoder.h"
+
+#include <SDL2/SDL.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kSoundtrack = "Quessaly.mp3";
+constexpr const char* kLabelFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+std::string keywordOf(const char* keyword)
+{
+    std::string text = keyword;
+    if (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    return text;
+}
+
+// What is known of a frame when it is drawn, kept until its pixels come back.
+struct FrameInfo {
+    bool timed = false;
+    double time = 0.0;
+};
+
+} // namespace
+
+RenderSession::RenderSession(const RenderOptions& options) : RenderSession(options, showScenes()) {}
+
+RenderSession::RenderSession(const RenderOptions& options, std::vector<SceneRow> scenes)
+    : options(options), scenes(std::move(scenes))
+{
+}
+
+int RenderSession::run(std::string* error)
+{
+    const auto fail = [error](const std::string& reason) {
+        *error = reason;
+        return 1;
+    };
+
+    std::string ffmpeg;
+    if (!options.video.empty()) {
+        ffmpeg = VideoEncoder::findExecutable("ffmpeg");
+        if (ffmpeg.empty()) {
+            return fail("ffmpeg not found on PATH: it is needed for --video (Debian package ffmpeg)");
+        }
+    }
+    if (!options.framesDirectory.empty() && mkdir(options.framesDirectory.c_str(), 0755) != 0 && errno != EEXIST) {
+        return fail("cannot create " + options.framesDirectory + ": " + std::strerror(errno));
+    }
+
+    // Headless whatever the machine has: no display, no sound card.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+    SdlWindow window;
+    FixedClock clock(options.fps);
+    std::unique_ptr<FrameReader> reader;
+    std::vector<std::uint8_t> pixels;
+    FrameInfo drawing;           // the frame being drawn now
+    FrameInfo waiting;           // the frame whose pixels the reader hands back next
+    bool haveWaiting = false;
+    std::vector<std::pair<FrameInfo, std::vector<std::uint8_t>>> ready;
+
+    const auto inRange = [this](const FrameInfo& info) {
+        return info.timed && info.time + 1e-9 >= options.start && (options.end < 0.0 || info.time <= options.end + 1e-9);
+    };
+    CapturingWindow capturing(window, [&] {
+        if (!reader || !inRange(drawing)) {
+            return;
+        }
+        if (reader->queue(pixels) && haveWaiting) {
+            ready.emplace_back(waiting, pixels);
+        }
+        waiting = drawing;
+        haveWaiting = true;
+    });
+
+    DemoShell shell(capturing, &clock, options.width, options.height, scenes);
+    shell.preferWindowed();
+    if (!shell.startUp()) {
+        return fail("cannot open an offscreen GL context: " + window.lastError());
+    }
+    reader = std::make_unique<FrameReader>(options.width, options.height);
+
+    VideoEncoder video;
+    ContactSheet sheet(options.width, options.height);
+    LoadingScene& loader = *shell.loader();
+    for (std::size_t i = 1; i < loader.timeline.size(); ++i) {
+        const double end = std::min<double>(loader.timeline[i].end, kEndingQuitTime);
+        sheet.addScene(keywordOf(loader.keywords[i]), loader.timeline[i].start, end);
+    }
+
+    const double lastTime = options.end >= 0.0 ? options.end : kEndingQuitTime;
+    ProgressBar progress(static_cast<long>(std::ceil(lastTime * options.fps)) + 1, !options.quiet);
+    const double hardStop = kTimeline[kTimelineLength - 1].end;
+
+    std::string failure;
+    const auto deliver = [&](const FrameInfo& info, const std::vector<std::uint8_t>& frame) {
+        if (!options.video.empty()) {
+            if (written == 0 && !video.open(ffmpeg, options.video, options.width, options.height, options.fps,
+                                            access(kSoundtrack, R_OK) == 0 ? kSoundtrack : "", info.time, &failure)) {
+                return false;
+            }
+            if (!video.write(frame, &failure)) {
+                return false;
+            }
+        }
+        if (!options.framesDirectory.empty()) {
+            char name[64];
+            std::snprintf(name, sizeof name, "/frame-%06ld.png", written);
+            std::vector<std::uint8_t> topDown(frame.size());
+            const std::size_t rowBytes = static_cast<std::size_t>(options.width) * 4;
+            for (int y = 0; y < options.height; ++y) {
+                std::memcpy(&topDown[y * rowBytes], &frame[(options.height - 1 - y) * rowBytes], rowBytes);
+            }
+            if (!PngWriter::write(options.framesDirectory + name, options.width, options.height, topDown, &failure)) {
+                return false;
+            }
+        }
+        if (!options.sheet.empty()) {
+            sheet.offer(info.time, frame);
+        }
+        ++written;
+        return true;
+    };
+
+    long timedFrame = 0;
+    bool running = true;
+    bool endedByItself = false;
+    while (running) {
+        drawing = FrameInfo{};
+        if (clock.playing()) {
+            const double time = clock.secondsAt(timedFrame);
+            if (options.end >= 0.0 && time > options.end + 1e-9) {
+                break;
+            }
+            if (time > hardStop) {
+                return fail("the show did not end by itself");
+            }
+            clock.setFrame(timedFrame);
+            drawing.timed = true;
+            drawing.time = time;
+        }
+        const auto wallStart = std::chrono::steady_clock::now();
+        const double cpuStart = threadCpuSeconds();
+        running = shell.runFrame();
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+        const std::string scene = keywordOf(loader.keywords[loader.currentIndex]);
+        stats.add(scene, wall, threadCpuSeconds() - cpuStart);
+        ++rendered;
+        if (drawing.timed) {
+            ++timedFrame;
+        }
+        endedByItself = !running;
+        for (const auto& [info, frame] : ready) {
+            if (!deliver(info, frame)) {
+                shell.shutDown();
+                return fail(failure);
+            }
+        }
+        ready.clear();
+        progress.update(timedFrame, scene);
+    }
+    if (haveWaiting && reader->flush(pixels) && !deliver(waiting, pixels)) {
+        shell.shutDown();
+        return fail(failure);
+    }
+    progress.finish();
+    reader->release();
+    shell.shutDown();
+
+    if (!options.video.empty()) {
+        if (written == 0) {
+            return fail("no frame fell between --start and --end: no video written");
+        }
+        if (!video.close(&failure)) {
+            return fail(failure);
+        }
+    }
+    if (!options.sheet.empty() && !sheet.write(options.sheet, kLabelFont, &failure)) {
+        return fail(failure);
+    }
+    if (options.stats) {
+        stats.print(stdout);
+    }
+    if (!endedByItself && options.end < 0.0) {
+        return fail("the show stopped before it ended");
+    }
+    return 0;
+}

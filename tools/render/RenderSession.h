@@ -1,0 +1,30 @@
+#pragma once
+
+#include "effects/SceneCatalog.h"
+#include "tools/render/FrameStatistics.h"
+#include "tools/render/RenderOptions.h"
+
+#include <string>
+#include <vector>
+
+// Plays the show on a fixed-timestep clock and sends its frames to the outputs the options ask for.
+// Loading runs as in the demo; frame n after it shows music time n / fps.
+class RenderSession {
+public:
+    explicit RenderSession(const RenderOptions& options);
+    RenderSession(const RenderOptions& options, std::vector<SceneRow> scenes);
+
+    // Exit status: 0 when the show ended by itself or reached --end; otherwise 1 with the reason in `error`.
+    int run(std::string* error);
+
+    const FrameStatistics& statistics() const { return stats; }
+    long framesWritten() const { return written; }
+    long framesRendered() const { return rendered; }
+
+private:
+    RenderOptions options;
+    std::vector<SceneRow> scenes;
+    FrameStatistics stats;
+    long written = 0;
+    long rendered = 0;
+};

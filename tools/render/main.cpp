@@ -1,0 +1,25 @@
+#include "tools/render/RenderOptions.h"
+#include "tools/render/RenderSession.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    RenderOptions options;
+    std::string error;
+    if (!options.parse(argc, argv, &error)) {
+        std::fprintf(stderr, "quessaly-render: %s\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::printf("%s", RenderOptions::usage());
+        return 0;
+    }
+    RenderSession session(options);
+    const int status = session.run(&error);
+    if (status != 0) {
+        std::fprintf(stderr, "quessaly-render: %s\n", error.c_str());
+    }
+    return status;
+}
