@@ -5,15 +5,15 @@
 // One line per scene, in timeline order; a scene's lines replace its placeholders.
 // include 1: RainBallScene
 // include 2: MultiCylinderTunnelScene
-// include 3: PlasmaBallInCubeScene
+#include "effects/isosurface/PlasmaBallInCubeScene.h"
 // include 4: PlasmaTunnelVelkScene
 // include 5: PlasmaTunnelQuarnScene
 // include 6: CylinderPlaneScene
 // include 7: RecursiveBallScene
 // include 8: ButterflyBallScene
 // include 9: MultiBallScene
-// include 10: MetaballTunnelScene
-// include 11: PlasmaBallScene
+#include "effects/isosurface/MetaballTunnelScene.h"
+#include "effects/isosurface/PlasmaBallScene.h"
 #include "effects/scenes/GreetingsScene.h"
 #include "effects/scenes/EndingScene.h"
 
@@ -33,15 +33,15 @@ const std::vector<SceneRow>& showScenes()
     static const std::vector<SceneRow> rows = {
         // row 1: RainBallScene
         // row 2: MultiCylinderTunnelScene
-        // row 3: PlasmaBallInCubeScene
+        {3, make<PlasmaBallInCubeScene>},
         // row 4: PlasmaTunnelVelkScene
         // row 5: PlasmaTunnelQuarnScene
         // row 6: CylinderPlaneScene
         // row 7: RecursiveBallScene
         // row 8: ButterflyBallScene
         // row 9: MultiBallScene
-        // row 10: MetaballTunnelScene
-        // row 11: PlasmaBallScene
+        {10, make<MetaballTunnelScene>},
+        {11, make<PlasmaBallScene>},
         {12, make<GreetingsScene>},
         {13, make<EndingScene>},
     };

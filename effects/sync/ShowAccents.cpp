@@ -4,15 +4,15 @@
 // One line per scene's table header, in timeline order.
 // include 1: RainBallScene
 // include 2: MultiCylinderTunnelScene
-// include 3: PlasmaBallInCubeScene
+#include "effects/sync/PlasmaBallInCubeSync.h"
 // include 4: PlasmaTunnelVelkScene
 // include 5: PlasmaTunnelQuarnScene
 // include 6: CylinderPlaneScene
 // include 7: RecursiveBallScene
 // include 8: ButterflyBallScene
 // include 9: MultiBallScene
-// include 10: MetaballTunnelScene
-// include 11: PlasmaBallScene
+#include "effects/sync/MetaballTunnelSync.h"
+// PlasmaBallScene has no cues of its own
 // include 12: GreetingsScene
 // include 13: EndingScene
 
@@ -39,15 +39,20 @@ std::vector<Accent> showAccents()
     // Each scene's tables, with the accent its cues deserve, e.g. addAll(accents, kSomeEvents, AccentKind::Hit);
     // accents 1: RainBallScene
     // accents 2: MultiCylinderTunnelScene
-    // accents 3: PlasmaBallInCubeScene
+    addAll(accents, kPlasmaBallInCubeFlashes, AccentKind::Flash);
+    addAll(accents, kPlasmaBallInCubeWires, AccentKind::Hit);
+    addAll(accents, kPlasmaBallInCubeSteps, AccentKind::Hit);
+    addAll(accents, kPlasmaBallInCubeStretches, AccentKind::Hit);
     // accents 4: PlasmaTunnelVelkScene
     // accents 5: PlasmaTunnelQuarnScene
     // accents 6: CylinderPlaneScene
     // accents 7: RecursiveBallScene
     // accents 8: ButterflyBallScene
     // accents 9: MultiBallScene
-    // accents 10: MetaballTunnelScene
-    // accents 11: PlasmaBallScene
+    addAll(accents, kMetaballTunnelPulses, AccentKind::Hit);
+    addAll(accents, kMetaballTunnelKicks, AccentKind::Hit);
+    addAll(accents, kMetaballTunnelFlashes, AccentKind::Flash);
+    // PlasmaBallScene has no cues of its own
     // accents 12: GreetingsScene
     // accents 13: EndingScene
     std::sort(accents.begin(), accents.end(), [](const Accent& a, const Accent& b) { return a.time < b.time; });
