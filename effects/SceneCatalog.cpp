@@ -3,11 +3,11 @@
 #include "sequence/AbstractSceneObject.h"
 
 // One line per scene, in timeline order; a scene's lines replace its placeholders.
-// include 1: RainBallScene
-// include 2: MultiCylinderTunnelScene
+#include "effects/scenes/RainBallScene.h"
+#include "effects/scenes/MultiCylinderTunnelScene.h"
 #include "effects/isosurface/PlasmaBallInCubeScene.h"
-// include 4: PlasmaTunnelVelkScene
-// include 5: PlasmaTunnelQuarnScene
+#include "effects/scenes/PlasmaTunnelVelkScene.h"
+#include "effects/scenes/PlasmaTunnelQuarnScene.h"
 // include 6: CylinderPlaneScene
 // include 7: RecursiveBallScene
 // include 8: ButterflyBallScene
@@ -31,11 +31,11 @@ const std::vector<SceneRow>& showScenes()
 {
     // {timeline index, constructor}, e.g. {1, make<RainBallScene>},
     static const std::vector<SceneRow> rows = {
-        // row 1: RainBallScene
-        // row 2: MultiCylinderTunnelScene
+        {1, make<RainBallScene>},
+        {2, make<MultiCylinderTunnelScene>},
         {3, make<PlasmaBallInCubeScene>},
-        // row 4: PlasmaTunnelVelkScene
-        // row 5: PlasmaTunnelQuarnScene
+        {4, make<PlasmaTunnelVelkScene>},
+        {5, make<PlasmaTunnelQuarnScene>},
         // row 6: CylinderPlaneScene
         // row 7: RecursiveBallScene
         // row 8: ButterflyBallScene

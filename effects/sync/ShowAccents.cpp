@@ -2,11 +2,11 @@
 
 #include "effects/sync/Timeline.h"
 // One line per scene's table header, in timeline order.
-// include 1: RainBallScene
-// include 2: MultiCylinderTunnelScene
+#include "effects/sync/RainBallSync.h"
+#include "effects/sync/MultiCylinderTunnelSync.h"
 #include "effects/sync/PlasmaBallInCubeSync.h"
-// include 4: PlasmaTunnelVelkScene
-// include 5: PlasmaTunnelQuarnScene
+#include "effects/sync/PlasmaTunnelVelkSync.h"
+// PlasmaTunnelQuarnScene has no cues of its own
 // include 6: CylinderPlaneScene
 // include 7: RecursiveBallScene
 // include 8: ButterflyBallScene
@@ -37,14 +37,17 @@ std::vector<Accent> showAccents()
         accents.push_back({kTimeline[i].start, AccentKind::SceneChange});
     }
     // Each scene's tables, with the accent its cues deserve, e.g. addAll(accents, kSomeEvents, AccentKind::Hit);
-    // accents 1: RainBallScene
-    // accents 2: MultiCylinderTunnelScene
+    addAll(accents, kRainBallMoves, AccentKind::Hit);
+    addAll(accents, kRainBallBursts, AccentKind::Flash);
+    addAll(accents, kMultiCylinderTunnelPulses, AccentKind::Hit);
+    addAll(accents, kMultiCylinderTunnelZooms, AccentKind::Hit);
+    addAll(accents, kMultiCylinderTunnelFlashes, AccentKind::Flash);
     addAll(accents, kPlasmaBallInCubeFlashes, AccentKind::Flash);
     addAll(accents, kPlasmaBallInCubeWires, AccentKind::Hit);
     addAll(accents, kPlasmaBallInCubeSteps, AccentKind::Hit);
     addAll(accents, kPlasmaBallInCubeStretches, AccentKind::Hit);
-    // accents 4: PlasmaTunnelVelkScene
-    // accents 5: PlasmaTunnelQuarnScene
+    addAll(accents, kPlasmaTunnelVelkFlashes, AccentKind::Flash);
+    // PlasmaTunnelQuarnScene drifts with the clock alone
     // accents 6: CylinderPlaneScene
     // accents 7: RecursiveBallScene
     // accents 8: ButterflyBallScene

@@ -1,0 +1,180 @@
+#include "effects/scenes/MultiCylinderTunnelScene.h"
+#include "effects/scenes/PlasmaTunnelQuarnScene.h"
+#include "effects/scenes/PlasmaTunnelVelkScene.h"
+#include "effects/scenes/RainBallScene.h"
+#include "geometry/MeshObject.h"
+#include "geometry/PrimitiveFactory.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+// The intro and the three tunnels: their loading, and the per-frame CPU work of each at the times and
+// sizes the show gives it. No GL context is needed: loading and these steps make no drawing calls.
+namespace {
+
+constexpr float kFrame = 1.0f / 60.0f;
+
+// The show never frees a scene, so freeing is left out of the timing.
+template <class Scene>
+void loadScene(benchmark::State& state)
+{
+    float now = -1.0f;
+    for (auto _ : state) {
+        auto scene = std::make_unique<Scene>(&now);
+        scene->load();
+        benchmark::DoNotOptimize(scene.get());
+        state.PauseTiming();
+        scene.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_RainBall_Load(benchmark::State& state) { loadScene<RainBallScene>(state); }
+void BM_MultiCylinderTunnel_Load(benchmark::State& state) { loadScene<MultiCylinderTunnelScene>(state); }
+void BM_PlasmaTunnelVelk_Load(benchmark::State& state) { loadScene<PlasmaTunnelVelkScene>(state); }
+void BM_PlasmaTunnelQuarn_Load(benchmark::State& state) { loadScene<PlasmaTunnelQuarnScene>(state); }
+
+// The loader builds the four scenes one after the other, once per run: a single iteration measures a cold load,
+// before freed blocks are recycled.
+void BM_TunnelScenes_LoadAll(benchmark::State& state)
+{
+    float now = -1.0f;
+    for (auto _ : state) {
+        auto intro = std::make_unique<RainBallScene>(&now);
+        auto cylinders = std::make_unique<MultiCylinderTunnelScene>(&now);
+        auto velk = std::make_unique<PlasmaTunnelVelkScene>(&now);
+        auto quarn = std::make_unique<PlasmaTunnelQuarnScene>(&now);
+        intro->load();
+        cylinders->load();
+        velk->load();
+        quarn->load();
+        benchmark::ClobberMemory();
+        state.PauseTiming();
+        intro.reset();
+        cylinders.reset();
+        velk.reset();
+        quarn.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_RainBall_Rain(benchmark::State& state)
+{
+    float now = -1.0f;
+    RainBallScene scene(&now);
+    scene.load();
+    now = 0.0f;
+    for (auto _ : state) {
+        scene.rainBall();
+        now = now < 6.7f ? now + kFrame : 0.0f; // while the triangles fly
+    }
+}
+
+void BM_RainBall_Scatter(benchmark::State& state)
+{
+    float now = -1.0f;
+    RainBallScene scene(&now);
+    scene.load();
+    now = 26.0f;
+    for (auto _ : state) {
+        scene.scatter();
+    }
+}
+
+void BM_RainBall_StripsAndAlpha(benchmark::State& state)
+{
+    float now = -1.0f;
+    RainBallScene scene(&now);
+    scene.load();
+    for (auto _ : state) {
+        scene.dropStrips(0.5f);
+        scene.setLogoAlpha(0.5f);
+    }
+}
+
+void BM_RainBall_Ripple(benchmark::State& state)
+{
+    float now = -1.0f;
+    RainBallScene scene(&now);
+    scene.load();
+    float elapsed = 0.0f;
+    for (auto _ : state) {
+        scene.rippleLogo(elapsed);
+        elapsed = elapsed < 3.0f ? elapsed + kFrame : 0.0f;
+    }
+}
+
+// Shaping a tube of the tunnel into a horn; loading does it once for all twelve.
+void BM_MultiCylinderTunnel_ShapeHorn(benchmark::State& state)
+{
+    std::unique_ptr<MeshObject> tube(PrimitiveFactory::createCylinder(30, 15000, 0.1f, 1800.0f));
+    for (auto _ : state) {
+        MultiCylinderTunnelScene::shapeHorn(tube->getVertices(), tube->getVertexCount());
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_MultiCylinderTunnel_Advance(benchmark::State& state)
+{
+    float now = -1.0f;
+    MultiCylinderTunnelScene scene(&now);
+    scene.load();
+    now = 27.364876f;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(scene.advance());
+        now += kFrame;
+    }
+}
+
+// Opens the frame clock of the scene to the benchmark.
+class VelkFrames : public PlasmaTunnelVelkScene {
+public:
+    using PlasmaTunnelVelkScene::PlasmaTunnelVelkScene;
+    void nextFrame()
+    {
+        sceneTime += kFrame;
+        --firstRing;
+    }
+};
+
+void BM_PlasmaTunnelVelk_ComputeBands(benchmark::State& state)
+{
+    float now = -1.0f;
+    VelkFrames scene(&now);
+    scene.load();
+    for (auto _ : state) {
+        scene.nextFrame();
+        scene.computeBands();
+        benchmark::DoNotOptimize(scene.getBands().data());
+    }
+}
+
+void BM_PlasmaTunnelQuarn_Boil(benchmark::State& state)
+{
+    float now = -1.0f;
+    PlasmaTunnelQuarnScene scene(&now);
+    scene.load();
+    now = 92.22973f;
+    for (auto _ : state) {
+        scene.boil();
+        now += kFrame;
+    }
+}
+
+} // namespace
+
+// First, so that it loads into a fresh process.
+BENCHMARK(BM_TunnelScenes_LoadAll)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RainBall_Load)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MultiCylinderTunnel_Load)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlasmaTunnelVelk_Load)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlasmaTunnelQuarn_Load)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RainBall_Rain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RainBall_Scatter)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RainBall_StripsAndAlpha)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RainBall_Ripple)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MultiCylinderTunnel_ShapeHorn)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MultiCylinderTunnel_Advance);
+BENCHMARK(BM_PlasmaTunnelVelk_ComputeBands)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlasmaTunnelQuarn_Boil)->Unit(benchmark::kMicrosecond);

@@ -1,0 +1,237 @@
+#include "effects/scenes/MultiCylinderTunnelScene.h"
+
+#include "effects/scenes/CylinderDrawWindow.h"
+#include "effects/scenes/FadeQuad.h"
+#include "effects/sync/MultiCylinderTunnelSync.h"
+#include "geometry/MeshObject.h"
+#include "geometry/PrimitiveFactory.h"
+#include "sequence/TextureTable.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr float kPi = 3.1415927f;
+constexpr float kBundleRadius = 3.0f;
+constexpr unsigned kTubeSlices = 30;
+constexpr unsigned kTubeStacks = 15000;
+constexpr float kTubeRadius = 0.1f;
+constexpr float kTubeLength = 1800.0f;
+// 200 stacks of 60 triangles are drawn; one stack is 0.12 long.
+constexpr int kWindowFirst = 60;
+constexpr unsigned kWindowCount = 12000;
+constexpr int kWindowStepTriangles = 60;
+constexpr float kWindowStep = 0.12f;
+constexpr float kFlightSpeed = 4.2f;   // units per second
+constexpr float kSpinPerSecond = 20.0f; // degrees about the flight axis
+constexpr float kZoomStart = 3.0f;
+constexpr float kZoomShrinkPerSecond = 20.0f;
+constexpr float kFadeOutLength = 1.2f;
+constexpr float kFlashLength = 2.2f;
+
+} // namespace
+
+MultiCylinderTunnelScene::MultiCylinderTunnelScene(const float* timeValue) : AbstractSceneObject(timeValue) {}
+
+MultiCylinderTunnelScene::~MultiCylinderTunnelScene() = default;
+
+void MultiCylinderTunnelScene::shapeHorn(float* vertices, int vertexCount)
+{
+    for (int v = 0; v < vertexCount; ++v) {
+        const float f = static_cast<float>(3 * v - 1);
+        const float m1 = 2.0f + std::sin(f / 21.0f) * std::sin(f / 20.0f) * std::cos(f / 45.0f);
+        const float m2 = 2.0f + std::sin(f / 41.0f) * std::cos(f / 30.0f) * std::cos(f / 50.0f);
+        float* vertex = vertices + std::size_t{3} * static_cast<std::size_t>(v);
+        vertex[0] = vertex[0] * m1 * static_cast<float>(3 * v) / 40000.0f;
+        vertex[2] = vertex[2] * m2 * static_cast<float>(3 * v + 2) / 40000.0f;
+    }
+}
+
+bool MultiCylinderTunnelScene::load()
+{
+    for (int i = 0; i < kTubeCount; ++i) {
+        const float angle = static_cast<float>(i) * kPi / 6.0f;
+        tubeX[i] = kBundleRadius * std::cos(angle);
+        tubeY[i] = kBundleRadius * std::sin(angle);
+    }
+    tube.reset(PrimitiveFactory::createCylinder(kTubeSlices, kTubeStacks, kTubeRadius, kTubeLength));
+    // Turns the cylinder's axis onto the view axis.
+    tube->setRotation(90.0f, 0.0f, 0.0f);
+    tube->setTexture(TextureTable::instance().findTexture("spheremap.png"));
+    window = std::make_unique<CylinderDrawWindow>(kWindowFirst, kWindowCount, kWindowStepTriangles, kWindowStep,
+                                                  tube->getPolygonCount());
+    window->applyTo(*tube);
+    shapeHorn(tube->getVertices(), tube->getVertexCount());
+
+    fadeOutActive = false;
+    fadeQuad = std::make_unique<FadeQuad>();
+
+    const auto append = [this](const auto& table) {
+        for (const SyncEvent& event : table) {
+            addEvent(event.time, event.kind);
+        }
+    };
+    append(kMultiCylinderTunnelFadeOuts);
+    append(kMultiCylinderTunnelPulses);
+    append(kMultiCylinderTunnelZooms);
+    append(kMultiCylinderTunnelFlashes);
+    sortEvents();
+
+    pulseActive = zoomActive = flashActive = false;
+    glLineWidth(2.0f);
+    glEnable(GL_LINE_SMOOTH);
+    // The scene opens by continuing the intro's fade to white.
+    fadeInActive = true;
+    return true;
+}
+
+void MultiCylinderTunnelScene::start()
+{
+    zoomScale = 0.0f;
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glLoadIdentity();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    const GLfloat fogColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glFogi(GL_FOG_MODE, GL_EXP);
+    glFogfv(GL_FOG_COLOR, fogColor);
+    glFogf(GL_FOG_DENSITY, 0.08f);
+    glHint(GL_FOG_HINT, GL_NICEST);
+    glFogf(GL_FOG_START, 130.0f);
+    glFogf(GL_FOG_END, 160.0f);
+    glEnable(GL_FOG);
+    startTime = *timeValue;
+}
+
+void MultiCylinderTunnelScene::stop()
+{
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_FOG);
+}
+
+void MultiCylinderTunnelScene::keyPressed(int key)
+{
+    const float now = *timeValue;
+    if (key == 32) {
+        act(static_cast<int>(MultiCylinderTunnelCue::Pulse), now);
+    } else if (key == 13) {
+        act(static_cast<int>(MultiCylinderTunnelCue::Zoom), now);
+    }
+}
+
+void MultiCylinderTunnelScene::act(int kind, float now)
+{
+    switch (static_cast<MultiCylinderTunnelCue>(kind)) {
+    case MultiCylinderTunnelCue::FadeOut:
+        fadeOutActive = true;
+        fadeOutTime = now;
+        break;
+    case MultiCylinderTunnelCue::Pulse:
+        pulseActive = true;
+        pulseTime = now;
+        break;
+    case MultiCylinderTunnelCue::Zoom:
+        zoomActive = true;
+        zoomTime = now;
+        break;
+    case MultiCylinderTunnelCue::Flash:
+        flashActive = true;
+        flashTime = now;
+        break;
+    }
+}
+
+void MultiCylinderTunnelScene::drawTubes()
+{
+    for (int i = 0; i < kTubeCount; ++i) {
+        tube->setPosition(tubeX[i], tubeY[i], 0.0f);
+        tube->draw();
+    }
+}
+
+float MultiCylinderTunnelScene::advance()
+{
+    const float now = *timeValue;
+    const float travel = (now - startTime) * kFlightSpeed;
+    if (const TimedEvent* event = takeDueEvent()) {
+        act(event->kind, now);
+    }
+    if (pulseActive) {
+        const float elapsed = now - pulseTime;
+        if (elapsed < 1.0f) {
+            tube->setScale(2.0f - elapsed, 1.0f, 2.0f - elapsed);
+        } else {
+            pulseActive = false; // the tubes keep the scale of the last pulse frame
+        }
+    }
+    window->follow(travel);
+    window->applyTo(*tube);
+    return travel;
+}
+
+void MultiCylinderTunnelScene::render()
+{
+    const float now = *timeValue;
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    const float travel = advance();
+    if (pulseActive) {
+        glColor3f(1.0f, 1.0f - (now - pulseTime), 0.0f);
+    }
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    if (zoomActive) {
+        zoomScale = kZoomStart - kZoomShrinkPerSecond * (now - zoomTime);
+        if (zoomScale < 1.0f) {
+            zoomScale = 1.0f;
+            zoomActive = false;
+        }
+        glScalef(zoomScale, zoomScale, zoomScale);
+    }
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+    glTranslatef(0.0f, 0.0f, travel - kTubeLength / 2.0f);
+    glRotatef(kSpinPerSecond * now, 0.0f, 0.0f, 1.0f);
+    // Outside a pulse the filled tubes take the colour the previous frame left current.
+    drawTubes();
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    if (!pulseActive) {
+        glColor3f(1.0f, 0.0f, 1.0f);
+    }
+    drawTubes();
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_TEXTURE_2D);
+    glPopMatrix();
+
+    if (fadeOutActive) {
+        fadeQuad->draw(std::min(1.0f, (now - fadeOutTime) / kFadeOutLength));
+    }
+    if (fadeInActive) {
+        float alpha = 1.0f - (now - startTime);
+        if (alpha < 0.0f) {
+            alpha = 0.0f;
+            fadeInActive = false;
+        }
+        fadeQuad->draw(alpha);
+    }
+    if (flashActive) {
+        float alpha = 1.0f - (now - flashTime) / kFlashLength;
+        if (alpha < 0.0f) {
+            alpha = 0.0f;
+            flashActive = false;
+        }
+        fadeQuad->draw(alpha);
+    }
+}
