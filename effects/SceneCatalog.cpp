@@ -8,10 +8,10 @@
 #include "effects/isosurface/PlasmaBallInCubeScene.h"
 #include "effects/scenes/PlasmaTunnelVelkScene.h"
 #include "effects/scenes/PlasmaTunnelQuarnScene.h"
-// include 6: CylinderPlaneScene
-// include 7: RecursiveBallScene
-// include 8: ButterflyBallScene
-// include 9: MultiBallScene
+#include "effects/scenes/CylinderPlaneScene.h"
+#include "effects/scenes/RecursiveBallScene.h"
+#include "effects/scenes/ButterflyBallScene.h"
+#include "effects/scenes/MultiBallScene.h"
 #include "effects/isosurface/MetaballTunnelScene.h"
 #include "effects/isosurface/PlasmaBallScene.h"
 #include "effects/scenes/GreetingsScene.h"
@@ -36,10 +36,10 @@ const std::vector<SceneRow>& showScenes()
         {3, make<PlasmaBallInCubeScene>},
         {4, make<PlasmaTunnelVelkScene>},
         {5, make<PlasmaTunnelQuarnScene>},
-        // row 6: CylinderPlaneScene
-        // row 7: RecursiveBallScene
-        // row 8: ButterflyBallScene
-        // row 9: MultiBallScene
+        {6, make<CylinderPlaneScene>},
+        {7, make<RecursiveBallScene>},
+        {8, make<ButterflyBallScene>},
+        {9, make<MultiBallScene>},
         {10, make<MetaballTunnelScene>},
         {11, make<PlasmaBallScene>},
         {12, make<GreetingsScene>},

@@ -7,10 +7,10 @@
 #include "effects/sync/PlasmaBallInCubeSync.h"
 #include "effects/sync/PlasmaTunnelVelkSync.h"
 // PlasmaTunnelQuarnScene has no cues of its own
-// include 6: CylinderPlaneScene
-// include 7: RecursiveBallScene
-// include 8: ButterflyBallScene
-// include 9: MultiBallScene
+#include "effects/sync/CylinderPlaneSync.h"
+#include "effects/sync/RecursiveBallSync.h"
+// ButterflyBallScene has no cues of its own
+#include "effects/sync/MultiBallSync.h"
 #include "effects/sync/MetaballTunnelSync.h"
 // PlasmaBallScene has no cues of its own
 // include 12: GreetingsScene
@@ -48,10 +48,12 @@ std::vector<Accent> showAccents()
     addAll(accents, kPlasmaBallInCubeStretches, AccentKind::Hit);
     addAll(accents, kPlasmaTunnelVelkFlashes, AccentKind::Flash);
     // PlasmaTunnelQuarnScene drifts with the clock alone
-    // accents 6: CylinderPlaneScene
-    // accents 7: RecursiveBallScene
-    // accents 8: ButterflyBallScene
-    // accents 9: MultiBallScene
+    addAll(accents, kCylinderPlaneEvents, AccentKind::Hit);
+    for (float time : kSphereTreeBeatTimes) {
+        accents.push_back({time, AccentKind::Hit});
+    }
+    // ButterflyBallScene moves with the clock alone
+    addAll(accents, kMultiBallEvents, AccentKind::Hit);
     addAll(accents, kMetaballTunnelPulses, AccentKind::Hit);
     addAll(accents, kMetaballTunnelKicks, AccentKind::Hit);
     addAll(accents, kMetaballTunnelFlashes, AccentKind::Flash);

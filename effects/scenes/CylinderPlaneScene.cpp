@@ -1,0 +1,214 @@
+#include "effects/scenes/CylinderPlaneScene.h"
+
+#include "effects/sync/CylinderPlaneSync.h"
+#include "geometry/MeshObject.h"
+#include "geometry/PrimitiveFactory.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr unsigned kRandomSeed = 1337; // the same marking pattern every run
+constexpr float kPegOffset = 20.0f;    // centres the grid on the viewer
+constexpr float kFogColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+constexpr float kFogDensity = 0.08f;
+constexpr float kFogStart = 130.0f;
+constexpr float kFogEnd = 160.0f;
+constexpr int kSpaceKey = 32;
+constexpr int kEnterKey = 13;
+
+} // namespace
+
+CylinderPlaneScene::CylinderPlaneScene(const float* timeValue) : AbstractSceneObject(timeValue) {}
+
+CylinderPlaneScene::~CylinderPlaneScene()
+{
+    for (int k = 0; k < kCellCount; ++k) {
+        delete upperPegs[k].mesh;
+        delete lowerPegs[k].mesh;
+    }
+}
+
+bool CylinderPlaneScene::load()
+{
+    for (int k = 0; k < kCellCount; ++k) {
+        const float column = static_cast<float>(k % kGridSize);
+        const float row = static_cast<float>(k / kGridSize);
+        delete upperPegs[k].mesh;
+        delete lowerPegs[k].mesh;
+        upperPegs[k] = {column - kPegOffset, kOpenHeight, row - kPegOffset,
+                        PrimitiveFactory::createSeamedCylinder(15, 1, 0.3f, 1.0f)};
+        lowerPegs[k] = {column - kPegOffset, -kOpenHeight, row - kPegOffset,
+                        PrimitiveFactory::createSeamedCylinder(15, 1, 0.3f, 1.0f)};
+        upperHeld[k] = 0;
+        lowerHeld[k] = 0;
+    }
+    for (const SyncEvent& event : kCylinderPlaneEvents) {
+        addEvent(event.time, event.kind);
+    }
+    sortEvents();
+    return true;
+}
+
+void CylinderPlaneScene::start()
+{
+    startTime = *timeValue;
+    // The first slam and the first marking are due together and fire on consecutive frames in
+    // either order, so the pegs start as if slammed at the start.
+    slamTime = startTime;
+    std::srand(kRandomSeed);
+    scrolled = 0.0f;
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glShadeModel(GL_FLAT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_COLOR_MATERIAL);
+    glFogi(GL_FOG_MODE, GL_EXP);
+    glFogfv(GL_FOG_COLOR, kFogColor);
+    glFogf(GL_FOG_DENSITY, kFogDensity);
+    glHint(GL_FOG_HINT, GL_NICEST);
+    glFogf(GL_FOG_START, kFogStart);
+    glFogf(GL_FOG_END, kFogEnd);
+    glEnable(GL_FOG);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glLoadIdentity();
+}
+
+void CylinderPlaneScene::render()
+{
+    const float now = *timeValue;
+    if (const TimedEvent* event = takeDueEvent()) {
+        if (event->kind == kSlamCue) {
+            slam();
+        } else if (event->kind == kMarkPegsCue) {
+            markRandomPegs();
+        }
+    }
+    const float elapsed = now - startTime;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+
+    glRotatef(elapsed, 0.0f, 1.0f, 0.0f);
+    glRotatef(30.0f * std::sin(elapsed) * std::cos(elapsed), 0.0f, 0.0f, 1.0f);
+    position[2] = kFlightSpeed * elapsed;
+    glTranslatef(position[0], position[1], position[2]);
+
+    const float light[4] = {3.0f * std::sin(elapsed), 0.0f, 3.0f * std::cos(now), 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, light);
+
+    updatePegs();
+    drawPegs();
+    glPopMatrix();
+}
+
+void CylinderPlaneScene::stop()
+{
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_FOG);
+}
+
+void CylinderPlaneScene::keyPressed(int key)
+{
+    if (key == kSpaceKey) {
+        slam();
+    } else if (key == kEnterKey) {
+        markRandomPegs();
+    }
+}
+
+unsigned CylinderPlaneScene::getPolygonCount()
+{
+    unsigned count = 0;
+    for (int k = 0; k < kCellCount; ++k) {
+        count += upperPegs[k].mesh != nullptr ? upperPegs[k].mesh->getPolygonCount() : 0;
+        count += lowerPegs[k].mesh != nullptr ? lowerPegs[k].mesh->getPolygonCount() : 0;
+    }
+    return count;
+}
+
+void CylinderPlaneScene::slam() { slamTime = *timeValue; }
+
+// Marks are only ever added here; scrolling alone takes them away.
+void CylinderPlaneScene::markRandomPegs()
+{
+    for (int k = 0; k < kCellCount; ++k) {
+        if (std::rand() % 5 == 0) {
+            upperHeld[k] = 1;
+        }
+        if (std::rand() % 10 == 0) {
+            lowerHeld[k] = 1;
+        }
+    }
+}
+
+void CylinderPlaneScene::updatePegs()
+{
+    const float now = *timeValue;
+    const float sinceSlam = now - slamTime;
+    const float up = std::min(kOpenHeight, kShutHeight + sinceSlam);
+    const float down = std::max(-kOpenHeight, -kShutHeight - sinceSlam);
+
+    // A slow frame leaves the grid behind by at most one row; it catches up over the next frames.
+    if (kFlightSpeed * (now - startTime) - scrolled > 1.0f) {
+        scrollOneRow();
+    }
+
+    for (int k = 0; k < kCellCount; ++k) {
+        upperPegs[k].y = upperHeld[k] != 0 ? kShutHeight : up;
+        lowerPegs[k].y = lowerHeld[k] != 0 ? -kShutHeight : down;
+    }
+}
+
+// The grid jumps back one unit while the marks move one row nearer, so they stay put in the world;
+// the nearest row's marks fall off and the far row comes in unmarked.
+void CylinderPlaneScene::scrollOneRow()
+{
+    for (int k = 0; k < kCellCount; ++k) {
+        upperPegs[k].z -= 1.0f;
+        lowerPegs[k].z -= 1.0f;
+    }
+    for (int row = kGridSize - 1; row >= 1; --row) {
+        std::copy_n(upperHeld.begin() + (row - 1) * kGridSize, kGridSize, upperHeld.begin() + row * kGridSize);
+        std::copy_n(lowerHeld.begin() + (row - 1) * kGridSize, kGridSize, lowerHeld.begin() + row * kGridSize);
+    }
+    std::fill_n(upperHeld.begin(), kGridSize, 0);
+    std::fill_n(lowerHeld.begin(), kGridSize, 0);
+    scrolled += 1.0f;
+}
+
+void CylinderPlaneScene::drawPegs()
+{
+    for (int k = 0; k < kCellCount; ++k) {
+        const Peg& upper = upperPegs[k];
+        const Peg& lower = lowerPegs[k];
+        if (upper.mesh == nullptr || lower.mesh == nullptr) {
+            continue;
+        }
+        upper.mesh->setPosition(upper.x, upper.y, upper.z);
+        lower.mesh->setPosition(lower.x, lower.y, lower.z);
+        if (upperHeld[k] != 0) {
+            glColor3f(1.0f, 0.0f, 0.0f);
+        } else {
+            glColor3f(1.0f, 1.0f, 1.0f);
+        }
+        upper.mesh->draw();
+        if (lowerHeld[k] != 0) {
+            glColor3f(1.0f, 0.0f, 0.0f);
+        } else {
+            glColor3f(1.0f, 1.0f, 1.0f);
+        }
+        lower.mesh->draw();
+    }
+}

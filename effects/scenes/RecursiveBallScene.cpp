@@ -1,0 +1,218 @@
+#include "effects/scenes/RecursiveBallScene.h"
+
+#include "effects/scenes/SphereTree.h"
+#include "effects/sync/RecursiveBallSync.h"
+#include "geometry/MeshObject.h"
+#include "geometry/PrimitiveFactory.h"
+#include "geometry/RecursiveSphereObject.h"
+#include "sequence/TextureTable.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr float kPathPalette[RecursiveBallScene::kPaletteSize][3] = {
+    {1.0f, 0.0f, 0.0f}, {1.0f, 0.5f, 0.0f}, {1.0f, 1.0f, 0.0f}, {0.5f, 1.0f, 0.5f},
+    {0.0f, 1.0f, 1.0f}, {0.0f, 0.5f, 1.0f}, {0.0f, 0.0f, 1.0f},
+};
+
+constexpr float kBackground[4] = {0.1f, 0.1f, 0.2f, 0.0f};
+constexpr float kFogColor[4] = {0.1f, 0.1f, 0.2f, 1.0f};
+constexpr float kFogDensity = 0.3f;
+constexpr int kFogFromSegment = 4;
+constexpr float kStopClearColor[4] = {0.1f, 0.1f, 0.3f, 0.0f};
+
+struct Word {
+    const char* texture;
+    float width;
+    float height;
+    Vector3 position; // in eye coordinates, just in front of the viewer
+    int key;
+};
+
+// "youre on the zarn of vusk" / "insanity": the last two share a place.
+constexpr Word kWords[RecursiveBallScene::kWordCount] = {
+    {"youre.png", 0.539f, 0.141f, {-0.7f, 0.25f, -1.0f}, 'Q'},
+    {"on.png", 0.231f, 0.123f, {-0.67f, 0.1f, -1.01f}, 'W'},
+    {"the.png", 0.281f, 0.14f, {-0.62f, -0.1f, -1.02f}, 'E'},
+    {"zarn.png", 0.376f, 0.128f, {-0.59f, -0.3f, -1.03f}, 'R'},
+    {"of.png", 0.198f, 0.129f, {-0.2f, -0.3f, -1.04f}, 'T'},
+    {"vusk.png", 0.509f, 0.151f, {0.03f, -0.3f, -1.05f}, 'Y'},
+    {"insanity.png", 0.737f, 0.131f, {0.03f, -0.3f, -1.06f}, 'U'},
+};
+
+// The three points the flight starts from, looking at the root, before the dive down the branch.
+constexpr Vector3 kApproach[3] = {{0.0f, 0.0f, 20.0f}, {-10.0f, 10.0f, 5.0f}, {50.0f, -50.0f, 20.0f}};
+
+Vector3 midpoint(const Vector3& a, const Vector3& b) { return (a + b) * 0.5f; }
+
+} // namespace
+
+RecursiveBallScene::RecursiveBallScene(const float* timeValue) : AbstractSceneObject(timeValue) {}
+
+RecursiveBallScene::~RecursiveBallScene() = default;
+
+bool RecursiveBallScene::load()
+{
+    for (int k = 0; k < kWordCount; ++k) {
+        wordStart[k] = 1.0f;
+        wordActive[k] = false;
+        const Word& word = kWords[k];
+        wordMeshes[k].reset(PrimitiveFactory::createPlane(2, 2, word.width, word.height));
+        wordMeshes[k]->setTexture(TextureTable::instance().findTexture(word.texture));
+        wordMeshes[k]->setPosition(word.position);
+    }
+    sortEvents();
+    camera.setPosition(0.0f, 0.0f, 5.0f);
+
+    pathSphereMesh.reset(PrimitiveFactory::createUnitSphere(20, 20));
+    branchSphereMesh.reset(PrimitiveFactory::createUnitSphere(8, 8));
+
+    // Unseeded on purpose: the branch follows whatever the generator holds at load time.
+    directions.clear();
+    for (int i = 0; i < SphereTree::kPathLength; ++i) {
+        directions.push_back(std::rand() % 4);
+    }
+    tree = std::make_unique<SphereTree>(pathSphereMesh.get(), branchSphereMesh.get(), directions);
+    std::printf(" Total objects created:  %d\n", tree->getSpheresCreated());
+
+    cameraPath = CameraPath();
+    RecursiveSphereObject* node = tree->getRoot();
+    for (const Vector3& approach : kApproach) {
+        cameraPath.addPoint(approach, node->getMatrixTranslation(), 0);
+    }
+    for (int i = 0; i + 1 < SphereTree::kPathLength; ++i) {
+        GraphicsObject* child = node->getChild(static_cast<unsigned>(directions[i]));
+        const Vector3 between = midpoint(node->getMatrixTranslation(), child->getMatrixTranslation());
+        cameraPath.setLastTarget(between);
+        cameraPath.addPoint(between, child->getMatrixTranslation(), i);
+        node = static_cast<RecursiveSphereObject*>(child);
+    }
+    return true;
+}
+
+void RecursiveBallScene::start()
+{
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_COLOR_MATERIAL);
+    glClearColor(kBackground[0], kBackground[1], kBackground[2], kBackground[3]);
+    glEnable(GL_CULL_FACE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glEnable(GL_LIGHT0);
+    glLoadIdentity();
+    glLineWidth(2.0f);
+    startTime = *timeValue;
+    cameraPath.restart(*timeValue);
+}
+
+void RecursiveBallScene::render()
+{
+    const float now = *timeValue;
+    updateBeat(now);
+    if (const TimedEvent* event = takeDueEvent()) {
+        if (event->kind >= 0 && event->kind < kWordCount) {
+            startWord(event->kind);
+        }
+    }
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glLoadIdentity();
+    if (cameraPath.getSegment() >= kFogFromSegment) {
+        glEnable(GL_FOG);
+        glFogi(GL_FOG_MODE, GL_EXP);
+        glFogfv(GL_FOG_COLOR, kFogColor);
+        glFogf(GL_FOG_DENSITY, kFogDensity);
+    }
+
+    if (tree != nullptr) {
+        minLevel = cameraPath.update(camera, now);
+        float view[16];
+        camera.getRotationMatrix(view);
+        glMultMatrixf(view);
+        glTranslatef(-camera.position.x, -camera.position.y, -camera.position.z);
+        glColor3f(1.0f, 1.0f, 1.0f);
+        tree->getRoot()->drawTree(minLevel, 0, pathColour());
+    }
+
+    glLoadIdentity();
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    drawWords(now);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glDisable(GL_BLEND);
+}
+
+void RecursiveBallScene::stop()
+{
+    glLineWidth(1.0f);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_COLOR_MATERIAL);
+    glClearColor(kStopClearColor[0], kStopClearColor[1], kStopClearColor[2], kStopClearColor[3]);
+    glDisable(GL_CULL_FACE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_FOG);
+}
+
+void RecursiveBallScene::keyPressed(int key)
+{
+    for (int k = 0; k < kWordCount; ++k) {
+        if (kWords[k].key == key) {
+            startWord(k);
+        }
+    }
+}
+
+void RecursiveBallScene::updateBeat(float now)
+{
+    if (beatIndex >= 0 && now >= kSphereTreeBeatTimes[beatIndex]) {
+        ++beatIndex;
+        if (beatIndex >= kSphereTreeBeatCount) {
+            beatIndex = -1;
+        }
+    }
+}
+
+// Once every beat time has passed, the colour of the last beat stays.
+const float* RecursiveBallScene::pathColour() const
+{
+    const int step = beatIndex >= 0 ? beatIndex : kSphereTreeBeatCount;
+    return kPathPalette[step % kPaletteSize];
+}
+
+void RecursiveBallScene::startWord(int word)
+{
+    wordActive[word] = true;
+    wordStart[word] = *timeValue;
+}
+
+// A word fades out linearly over one second from its start.
+void RecursiveBallScene::drawWords(float now)
+{
+    for (int k = 0; k < kWordCount; ++k) {
+        if (!wordActive[k] || wordMeshes[k] == nullptr) {
+            continue;
+        }
+        const float alpha = 1.0f - (now - wordStart[k]);
+        if (alpha <= 0.0f) {
+            wordActive[k] = false;
+            continue;
+        }
+        MeshObject& mesh = *wordMeshes[k];
+        float* colors = mesh.getColors();
+        for (int c = 0; c < mesh.getColorCount(); ++c) {
+            colors[4 * c + 3] = alpha;
+        }
+        glPushMatrix();
+        mesh.draw();
+        glPopMatrix();
+    }
+}
