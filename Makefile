@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps configure build test bench run video clean
+.PHONY: all deps configure build test bench run video fuzz clean
 
 all: build
 
@@ -29,6 +29,16 @@ run: build
 # Renders the whole show to build/quessaly.mp4 (1280x720, 60 fps, with the soundtrack).
 video: build
 	@cd $(BUILD_DIR)/assets && ../tools/render/quessaly-render --size 1280x720 --fps 60 --video ../quessaly.mp4
+
+# Fuzzes the PNG reader with libFuzzer for FUZZ_SECONDS, seeded with the PNG conformance images.
+FUZZ_SECONDS ?= 60
+TESTDATA := ../shared/testdata
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUESSALY_FUZZ=ON >/dev/null
+	@cmake --build build-fuzz --target png_fuzzer -j $(JOBS)
+	@mkdir -p build-fuzz/corpus
+	@cp $(TESTDATA)/pngsuite/*.png $(TESTDATA)/png-crashers/*.png build-fuzz/corpus/ 2>/dev/null || true
+	@build-fuzz/fuzz/png_fuzzer -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=1 build-fuzz/corpus
 
 clean:
 	@rm -rf $(BUILD_DIR)
