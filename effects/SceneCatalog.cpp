@@ -2,7 +2,6 @@
 
 #include "sequence/AbstractSceneObject.h"
 
-// One line per scene, in timeline order; a scene's lines replace its placeholders.
 #include "effects/scenes/RainBallScene.h"
 #include "effects/scenes/MultiCylinderTunnelScene.h"
 #include "effects/isosurface/PlasmaBallInCubeScene.h"
@@ -29,7 +28,7 @@ AbstractSceneObject* make(const float* timeValue)
 
 const std::vector<SceneRow>& showScenes()
 {
-    // {timeline index, constructor}, e.g. {1, make<RainBallScene>},
+    // {timeline index, constructor}, in timeline order.
     static const std::vector<SceneRow> rows = {
         {1, make<RainBallScene>},
         {2, make<MultiCylinderTunnelScene>},

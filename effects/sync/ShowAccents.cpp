@@ -1,20 +1,14 @@
 #include "effects/sync/ShowAccents.h"
 
 #include "effects/sync/Timeline.h"
-// One line per scene's table header, in timeline order.
 #include "effects/sync/RainBallSync.h"
 #include "effects/sync/MultiCylinderTunnelSync.h"
 #include "effects/sync/PlasmaBallInCubeSync.h"
 #include "effects/sync/PlasmaTunnelVelkSync.h"
-// PlasmaTunnelQuarnScene has no cues of its own
 #include "effects/sync/CylinderPlaneSync.h"
 #include "effects/sync/RecursiveBallSync.h"
-// ButterflyBallScene has no cues of its own
 #include "effects/sync/MultiBallSync.h"
 #include "effects/sync/MetaballTunnelSync.h"
-// PlasmaBallScene has no cues of its own
-// include 12: GreetingsScene
-// include 13: EndingScene
 
 #include <algorithm>
 
@@ -36,7 +30,7 @@ std::vector<Accent> showAccents()
     for (int i = 1; i < kTimelineLength; ++i) {
         accents.push_back({kTimeline[i].start, AccentKind::SceneChange});
     }
-    // Each scene's tables, with the accent its cues deserve, e.g. addAll(accents, kSomeEvents, AccentKind::Hit);
+    // Each scene's tables, with the accent its cues deserve.
     addAll(accents, kRainBallMoves, AccentKind::Hit);
     addAll(accents, kRainBallBursts, AccentKind::Flash);
     addAll(accents, kMultiCylinderTunnelPulses, AccentKind::Hit);
@@ -58,8 +52,7 @@ std::vector<Accent> showAccents()
     addAll(accents, kMetaballTunnelKicks, AccentKind::Hit);
     addAll(accents, kMetaballTunnelFlashes, AccentKind::Flash);
     // PlasmaBallScene has no cues of its own
-    // accents 12: GreetingsScene
-    // accents 13: EndingScene
+    // GreetingsScene and EndingScene have no cues of their own
     std::sort(accents.begin(), accents.end(), [](const Accent& a, const Accent& b) { return a.time < b.time; });
     return accents;
 }
