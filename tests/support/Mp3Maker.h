@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-// Makes the MP3 files the tests play, with LAME: 44100 Hz stereo, 16-bit samples in, and the LAME
-// info tag in the first frame so a gapless decoder drops the encoder's delay and padding and gives
-// back exactly the samples that went in, from the first one.
+// Makes the MP3 files the tests play, with the soundtrack's own encoder: a gapless decoder gives back
+// exactly the samples that went in, from the first one.
 class Mp3Maker {
 public:
     static constexpr int kRate = 44100;
