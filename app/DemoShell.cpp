@@ -53,6 +53,7 @@ bool DemoShell::startUp()
 
     setQuitTarget(&platform);
     MusicStream::instance().device = audio;
+    loadingStarted = std::chrono::steady_clock::now();
     loadingScene = std::make_unique<LoadingScene>(application.get(), &timeValue, scenes);
     loadingScene->start();
     application->loader = loadingScene.get();
@@ -80,7 +81,11 @@ bool DemoShell::runFrame()
         }
     }
     if (application->currentScene != nullptr) {
+        const bool wasLoading = !loadingScene->loaded;
         application->currentScene->render();
+        if (wasLoading && loadingScene->loaded) {
+            loadingSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - loadingStarted).count();
+        }
     }
     platform.swapBuffers(application->deviceContext);
 

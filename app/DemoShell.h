@@ -2,6 +2,7 @@
 
 #include "effects/SceneCatalog.h"
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -35,6 +36,9 @@ public:
     void preferWindowed();
 
     float timeValue = -1.0f;
+    // Wall time from the loader's construction to the frame that starts the music, every scene loaded;
+    // negative until then.
+    double loadingSeconds = -1.0;
     AppWindow* app();
     LoadingScene* loader();
 
@@ -48,4 +52,5 @@ private:
     std::unique_ptr<LoadingScene> loadingScene;
     bool windowed = false;
     bool quitRetrieved = false;
+    std::chrono::steady_clock::time_point loadingStarted;
 };

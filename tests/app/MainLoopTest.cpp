@@ -100,9 +100,11 @@ TEST_F(MainLoopTest, LoadsOneScenePerFrameThenFollowsTheMusic)
         EXPECT_EQ(journal.back(), "load " + std::to_string(frame));
         EXPECT_FLOAT_EQ(shell->timeValue, -1.0f);
         EXPECT_EQ(audio.playCalls, 0);
+        EXPECT_LT(shell->loadingSeconds, 0.0);
     }
     ASSERT_TRUE(shell->runFrame());
     EXPECT_TRUE(shell->loader()->loaded);
+    EXPECT_GE(shell->loadingSeconds, 0.0);
     EXPECT_EQ(audio.playCalls, 1);
     EXPECT_FALSE(audio.restarted);
     EXPECT_FLOAT_EQ(shell->timeValue, -1.0f);

@@ -211,6 +211,7 @@ int RenderSession::run(std::string* error)
         return fail(failure);
     }
     if (options.stats) {
+        std::printf("loading: %.3f s, from the loader's construction to the start of the music\n", shell.loadingSeconds);
         stats.print(stdout);
     }
     if (!endedByItself && options.end < 0.0) {
