@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps configure build test bench run video fuzz clean
+.PHONY: all deps configure build test bench run video fuzz sanitize clean
 
 all: build
 
@@ -39,6 +39,15 @@ fuzz: deps
 	@mkdir -p build-fuzz/corpus
 	@cp $(TESTDATA)/pngsuite/*.png $(TESTDATA)/png-crashers/*.png build-fuzz/corpus/ 2>/dev/null || true
 	@build-fuzz/fuzz/png_fuzzer -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -print_final_stats=1 build-fuzz/corpus
+
+# AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer over the test suite and a whole-show
+# render in build-sanitize/; any report fails the target. Runtime options: tools/sanitize; leak
+# suppressions: scripts/lsan.supp.
+sanitize: deps
+	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUESSALY_SANITIZE=ON >/dev/null
+	@cmake --build build-sanitize -j $(JOBS)
+	@cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+	@cd build-sanitize/assets && ../tools/render/quessaly-render --size 160x90 --fps 15 --quiet
 
 clean:
 	@rm -rf $(BUILD_DIR)
