@@ -4,6 +4,8 @@
 #include "sequence/LoadingScene.h"
 #include "sequence/TextureTable.h"
 #include "support/HeadlessGL.h"
+#include "support/ScopedEnv.h"
+#include "support/WorkingDirectory.h"
 #include "support/Mp3Maker.h"
 #include "support/ScriptedWindow.h"
 #include "tools/assets/TextureMaker.h"
@@ -57,55 +59,6 @@ constexpr const char* kSoundtrack = "Quessaly.mp3";
 constexpr double kQuitTime = 227.5;
 
 // Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
-// A fresh directory that is the working directory while it lives: the demo finds its files there.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::string& label)
-        : previous(fs::current_path()),
-          path(fs::path(testing::TempDir()) / ("quessaly-" + std::to_string(getpid()) + "-" + label))
-    {
-        fs::remove_all(path);
-        fs::create_directories(path);
-        fs::current_path(path);
-    }
-    ~WorkingDirectory()
-    {
-        fs::current_path(previous);
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-    const fs::path previous;
-    const fs::path path;
-};
-
 void writeFile(const fs::path& path, const Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary);

@@ -1,5 +1,6 @@
 #include "platform/SdlAudioDevice.h"
 #include "support/Mp3Maker.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -27,31 +28,6 @@ using std::chrono::milliseconds;
 constexpr double kBytesPerSecond = AudioDevice::kBytesPerSecond;
 
 // Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 double secondsBetween(Clock::time_point from, Clock::time_point to)
 {
     return std::chrono::duration<double>(to - from).count();

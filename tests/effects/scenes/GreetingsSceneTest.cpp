@@ -1,14 +1,13 @@
 #include "effects/scenes/GreetingsScene.h"
 #include "sequence/TextureTable.h"
 #include "support/SceneTest.h"
+#include "support/WorkingDirectory.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 #include <png.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -29,28 +28,6 @@ void writePng(const std::string& path, std::uint8_t red, std::uint8_t green, std
     ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr)) << path;
 }
 
-// Runs the test inside a fresh temporary directory, as the demo runs in its asset directory.
-class TemporaryDirectory {
-public:
-    TemporaryDirectory()
-    {
-        char pattern[] = "/tmp/quessaly-greetings-XXXXXX";
-        path = mkdtemp(pattern);
-        char current[4096];
-        previous = getcwd(current, sizeof current);
-        EXPECT_EQ(chdir(path.c_str()), 0);
-    }
-    ~TemporaryDirectory()
-    {
-        EXPECT_EQ(chdir(previous.c_str()), 0);
-        std::system(("rm -rf " + path).c_str());
-    }
-    std::string path;
-
-private:
-    std::string previous;
-};
-
 } // namespace
 
 class GreetingsSceneTest : public SceneTest {
@@ -65,7 +42,7 @@ protected:
 
 TEST_F(GreetingsSceneTest, PanelTexturesTakeTheNamesAfterTheLoadersWithoutDisturbingThem)
 {
-    TemporaryDirectory directory;
+    WorkingDirectory directory("greetings");
     writePng("orq.png", 255, 0, 0);
     writePng("Credits.png", 0, 255, 0);
     writePng("comments.png", 255, 0, 0);
