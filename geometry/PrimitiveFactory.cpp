@@ -1,5 +1,6 @@
 #include "geometry/PrimitiveFactory.h"
 
+#include "geometry/LargeArrays.h"
 #include "geometry/MeshObject.h"
 
 #include <algorithm>
@@ -34,19 +35,19 @@ public:
         vertices_ = static_cast<int>(vertexCount);
         triangles_ = static_cast<unsigned>(triangleCount);
         const std::size_t count = vertexCount;
-        positions.reset(new float[count * 3]);
+        positions.reset(allocate<float>(count * 3));
         if (attributes & Normals) {
-            normals.reset(new float[count * 3]);
+            normals.reset(allocate<float>(count * 3));
         }
         if (attributes & TexCoords) {
-            texCoords.reset(new float[count * 2]);
+            texCoords.reset(allocate<float>(count * 2));
         }
         if (attributes & Colors) {
-            colors.reset(new float[count * 4]);
+            colors.reset(allocate<float>(count * 4));
             std::fill(colors.get(), colors.get() + count * 4, 1.0f);
         }
         if (attributes & Indices) {
-            indices.reset(new std::uint32_t[std::size_t{triangleCount} * 3]);
+            indices.reset(allocate<std::uint32_t>(std::size_t{triangleCount} * 3));
         }
     }
 
@@ -116,6 +117,14 @@ public:
     }
 
 private:
+    template <class T>
+    static T* allocate(std::size_t count)
+    {
+        T* array = new T[count];
+        adviseHugePages(array, count * sizeof(T));
+        return array;
+    }
+
     static void put(float* array, std::size_t& cursor, float x, float y, float z)
     {
         array[cursor++] = x;
