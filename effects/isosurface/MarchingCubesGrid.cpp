@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <new>
+#include <type_traits>
 
 namespace {
 
@@ -40,6 +43,29 @@ void distanceColor(const float* position, Sink& sink)
 }
 
 } // namespace
+
+// All-zero bytes are the grid's starting state: zero positions, normals and values, null corners, clear flags.
+// The types are plain aggregates, so the zeroed block holds them as they are.
+static_assert(std::is_trivially_copyable_v<GridPoint> && std::is_trivially_copyable_v<GridCell> &&
+                  std::is_trivially_destructible_v<GridPoint> && std::is_trivially_destructible_v<GridCell>,
+              "the grid's storage is a zeroed block, never constructed nor destroyed element by element");
+
+MarchingCubesGrid::MarchingCubesGrid()
+    : storage(allocateZeroed()), points(storage->points), cells(storage->cells), below(storage->below),
+      cubeIndices(storage->cubeIndices)
+{
+}
+
+MarchingCubesGrid::~MarchingCubesGrid() { std::free(storage); }
+
+MarchingCubesGrid::Storage* MarchingCubesGrid::allocateZeroed()
+{
+    void* block = std::calloc(1, sizeof(Storage));
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    return static_cast<Storage*>(block);
+}
 
 void MarchingCubesGrid::buildGrid()
 {

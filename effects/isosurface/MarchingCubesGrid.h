@@ -20,8 +20,7 @@ struct GridCell {
 
 // A scalar field on a cubic grid spanning −1 … 1 on every axis, and the marching-cubes polygonizer that
 // turns its 1.0 level into triangles. Storage is fixed at the largest grid (80 cells a side) with fixed
-// index strides, so nothing is allocated once the grid exists; the object is large (about 50 MB) and
-// belongs on the heap.
+// index strides, so nothing is allocated once the grid exists.
 class MarchingCubesGrid {
 public:
     static constexpr int kMaxSize = 80;
@@ -30,7 +29,8 @@ public:
     static constexpr int kCellCapacity = kMaxSize * kMaxSize * kMaxSize;
     static constexpr float kIsoLevel = 1.0f;
 
-    MarchingCubesGrid() = default;
+    MarchingCubesGrid();
+    ~MarchingCubesGrid();
     MarchingCubesGrid(const MarchingCubesGrid&) = delete;
     MarchingCubesGrid& operator=(const MarchingCubesGrid&) = delete;
 
@@ -67,8 +67,23 @@ public:
     int gridSize = 0;
     // Triangles emitted since the owner last reset it.
     int triangleCount = 0;
-    GridPoint points[kPointCapacity];
-    GridCell cells[kCellCapacity];
+
+private:
+    // The capacity is about 50 MB, of which a 50-cell grid uses under 20. The storage comes zeroed from the
+    // system in one block, so the pages the grid never reaches are never touched: no time spent clearing
+    // them at load and no resident memory.
+    struct Storage {
+        GridPoint points[kPointCapacity];
+        GridCell cells[kCellCapacity];
+        std::uint8_t below[kPointCapacity];
+        std::uint8_t cubeIndices[kCellCapacity];
+    };
+    static Storage* allocateZeroed();
+    Storage* storage;
+
+public:
+    GridPoint (&points)[kPointCapacity];
+    GridCell (&cells)[kCellCapacity];
 
 private:
     // Balls whose axis terms are held at once; longer lists are summed in runs of this many.
@@ -90,6 +105,6 @@ private:
     float ballTermX[kBallRun][kPointStride] = {};
     float ballTermY[kBallRun][kPointStride] = {};
     float ballTermZ[kBallRun][kPointStride] = {};
-    std::uint8_t below[kPointCapacity] = {};
-    std::uint8_t cubeIndices[kCellCapacity] = {};
+    std::uint8_t (&below)[kPointCapacity];
+    std::uint8_t (&cubeIndices)[kCellCapacity];
 };

@@ -40,7 +40,7 @@ private:
     void applyEvent(int kind, float t);
     void drawFlash(float t);
 
-    // The grid is a class of its own, embedded whole, so its storage comes with the scene.
+    // The grid is a class of its own; its large storage is allocated with the scene and freed with it.
     MarchingCubesGrid grid;
     std::vector<Metaball> balls;
     MeshObject* flashQuad = nullptr; // owned; not in the object list
