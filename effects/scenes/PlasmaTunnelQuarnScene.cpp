@@ -40,10 +40,25 @@ bool PlasmaTunnelQuarnScene::load()
     window = std::make_unique<CylinderDrawWindow>(kWindowFirst, kWindowCount, kWindowStepTriangles, kWindowStep,
                                                   tubeTriangleCount);
     window->applyTo(*tube);
-    const std::size_t floats = std::size_t{3} * static_cast<std::size_t>(tube->getVertexCount());
-    tubeRestVertices.reset(new float[floats]);
-    std::memcpy(tubeRestVertices.get(), tube->getVertices(), floats * sizeof(float));
+    // Left uninitialised: extendRestCopy fills it ahead of every boil.
+    tubeRestVertices.reset(new float[std::size_t{3} * static_cast<std::size_t>(tube->getVertexCount())]);
+    restVertexEnd = 0;
+    restIndexEnd = 0;
     return true;
+}
+
+void PlasmaTunnelQuarnScene::extendRestCopy(std::size_t indexEnd)
+{
+    const std::uint32_t* indices = tube->getIndices();
+    std::size_t vertexEnd = restVertexEnd;
+    for (; restIndexEnd < indexEnd; ++restIndexEnd) {
+        vertexEnd = std::max(vertexEnd, std::size_t{indices[restIndexEnd]} + 1);
+    }
+    if (vertexEnd > restVertexEnd) {
+        std::memcpy(tubeRestVertices.get() + 3 * restVertexEnd, tube->getVertices() + 3 * restVertexEnd,
+                    3 * (vertexEnd - restVertexEnd) * sizeof(float));
+        restVertexEnd = vertexEnd;
+    }
 }
 
 void PlasmaTunnelQuarnScene::start()
@@ -110,6 +125,14 @@ void PlasmaTunnelQuarnScene::boilWall(float* vertices, const float* restVertices
 
 void PlasmaTunnelQuarnScene::boil()
 {
+    const std::size_t indexCount = std::size_t{3} * tubeTriangleCount;
+    if (indexCount < 3) {
+        return;
+    }
+    // The boil reads index positions up to its last run's start plus two.
+    const std::size_t lastRun = std::min(std::size_t{3} * (static_cast<std::size_t>(window->first()) + window->count()),
+                                         indexCount - 3);
+    extendRestCopy(lastRun + 3);
     boilWall(tube->getVertices(), tubeRestVertices.get(), tube->getIndices(),
              std::size_t{3} * tubeTriangleCount, window->first(), window->count(), *timeValue);
 }

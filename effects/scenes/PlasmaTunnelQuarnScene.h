@@ -31,8 +31,16 @@ public:
                          std::size_t indexCount, int windowFirst, unsigned windowCount, float now);
 
 protected:
+    // Copies the rest positions of every vertex named before index position `indexEnd` not copied yet.
+    void extendRestCopy(std::size_t indexEnd);
+
     std::unique_ptr<MeshObject> tube;
     std::unique_ptr<CylinderDrawWindow> window;
+    // Rest positions, filled as the window first reaches them: the scene boils a few dozen of the tube's
+    // 15000 stacks, so copying all 29 MB at load would be wasted time and memory. A vertex the boil has
+    // never reached still holds its created position, which is what gets copied.
     std::unique_ptr<float[]> tubeRestVertices;
+    std::size_t restVertexEnd = 0;
+    std::size_t restIndexEnd = 0;
     unsigned tubeTriangleCount = 0;
 };
