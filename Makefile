@@ -18,8 +18,10 @@ build: configure
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# Ends with a table of every per-frame loop beside its plain scalar twin.
 bench: build
-	@$(BUILD_DIR)/bench/quessaly_bench
+	@$(BUILD_DIR)/bench/quessaly_bench | tee $(BUILD_DIR)/bench.txt
+	@awk -f scripts/bench-ratios.awk $(BUILD_DIR)/bench.txt
 
 # Plays the 1280x720 build from build/assets, where the textures and the soundtrack live.
 run: build
