@@ -255,7 +255,9 @@ void RainBallScene::dropStrips(float elapsed)
 void RainBallScene::setLogoAlpha(float alpha)
 {
     float* colors = logoStrips->getColors();
-    for (int i = 0; i < logoStrips->getColorCount(); ++i) {
+    // Read once: a virtual call in the loop condition keeps the compiler from vectorising the writes.
+    const int count = logoStrips->getColorCount();
+    for (int i = 0; i < count; ++i) {
         colors[i * 4 + 3] = alpha;
     }
 }
