@@ -36,6 +36,10 @@ public:
 
     MeshObject* getBall() { return plasmaSphere; }
     MeshObject* getFace(int index) { return faces[index]; }
+    float getPlasmaStep() const { return plasmaStep; }
+    float getTimeDivisor() const { return timeDivisor; }
+    // In firing order once load has sorted them.
+    const std::vector<TimedEvent>& getEvents() const { return events; }
 
 private:
     void applyEvent(int kind, float t);
