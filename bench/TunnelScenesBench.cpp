@@ -1,13 +1,19 @@
+#include "effects/scenes/CylinderDrawWindow.h"
 #include "effects/scenes/MultiCylinderTunnelScene.h"
 #include "effects/scenes/PlasmaTunnelQuarnScene.h"
 #include "effects/scenes/PlasmaTunnelVelkScene.h"
 #include "effects/scenes/RainBallScene.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
+#include "plain/MultiCylinderTunnelPlain.h"
+#include "plain/PlasmaTunnelQuarnPlain.h"
+#include "plain/PlasmaTunnelVelkPlain.h"
+#include "plain/RainBallPlain.h"
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <vector>
 
 // The intro and the three tunnels: their loading, and the per-frame CPU work of each at the times and
 // sizes the show gives it. No GL context is needed: loading and these steps make no drawing calls.
@@ -59,6 +65,25 @@ void BM_TunnelScenes_LoadAll(benchmark::State& state)
     }
 }
 
+// Opens the intro's meshes and arrays to the plain versions of its loops.
+class RainBallParts : public RainBallScene {
+public:
+    using RainBallScene::RainBallScene;
+    using RainBallScene::ball;
+    using RainBallScene::ballRestVertices;
+    using RainBallScene::ballScatter;
+    using RainBallScene::logoGrid;
+    using RainBallScene::logoStrips;
+    using RainBallScene::logoVisible;
+    using RainBallScene::ring;
+    using RainBallScene::ringScatter;
+    using RainBallScene::spikes;
+    using RainBallScene::spikeScatter;
+    using RainBallScene::triangleAcceleration;
+    using RainBallScene::triangleStart;
+    using RainBallScene::triangleVelocity;
+};
+
 void BM_RainBall_Rain(benchmark::State& state)
 {
     float now = -1.0f;
@@ -68,6 +93,20 @@ void BM_RainBall_Rain(benchmark::State& state)
     for (auto _ : state) {
         scene.rainBall();
         now = now < 6.7f ? now + kFrame : 0.0f; // while the triangles fly
+    }
+}
+
+void BM_RainBall_Rain_Plain(benchmark::State& state)
+{
+    float now = -1.0f;
+    RainBallParts scene(&now);
+    scene.load();
+    now = 0.0f;
+    for (auto _ : state) {
+        plain::rainBall(scene.ball->getVertices(), scene.ball->getVertexCount(), scene.ballRestVertices.data(),
+                        scene.triangleStart.data(), scene.triangleVelocity.data(), scene.triangleAcceleration.data(),
+                        now, scene.logoVisible);
+        now = now < 6.7f ? now + kFrame : 0.0f;
     }
 }
 
@@ -82,6 +121,27 @@ void BM_RainBall_Scatter(benchmark::State& state)
     }
 }
 
+void BM_RainBall_Scatter_Plain(benchmark::State& state)
+{
+    float now = -1.0f;
+    RainBallParts scene(&now);
+    scene.load();
+    now = 26.0f;
+    std::vector<MeshObject*> meshes;
+    std::vector<const Vector3*> directions;
+    for (auto& spike : scene.spikes) {
+        meshes.push_back(spike.get());
+        directions.push_back(scene.spikeScatter.data());
+    }
+    meshes.push_back(scene.ring.get());
+    directions.push_back(scene.ringScatter.data());
+    meshes.push_back(scene.ball.get());
+    directions.push_back(scene.ballScatter.data());
+    for (auto _ : state) {
+        plain::scatter(meshes.data(), directions.data(), static_cast<int>(meshes.size()), now);
+    }
+}
+
 void BM_RainBall_StripsAndAlpha(benchmark::State& state)
 {
     float now = -1.0f;
@@ -90,6 +150,18 @@ void BM_RainBall_StripsAndAlpha(benchmark::State& state)
     for (auto _ : state) {
         scene.dropStrips(0.5f);
         scene.setLogoAlpha(0.5f);
+    }
+}
+
+void BM_RainBall_StripsAndAlpha_Plain(benchmark::State& state)
+{
+    float now = -1.0f;
+    RainBallParts scene(&now);
+    scene.load();
+    MeshObject& strips = *scene.logoStrips;
+    for (auto _ : state) {
+        plain::dropStrips(strips.getVertices(), strips.getIndices(), static_cast<int>(strips.getPolygonCount()), 0.5f);
+        plain::setAlpha(strips.getColors(), strips.getColorCount(), 0.5f);
     }
 }
 
@@ -105,6 +177,18 @@ void BM_RainBall_Ripple(benchmark::State& state)
     }
 }
 
+void BM_RainBall_Ripple_Plain(benchmark::State& state)
+{
+    float now = -1.0f;
+    RainBallParts scene(&now);
+    scene.load();
+    float elapsed = 0.0f;
+    for (auto _ : state) {
+        plain::rippleLogo(scene.logoGrid->getVertices(), scene.logoGrid->getVertexCount(), elapsed);
+        elapsed = elapsed < 3.0f ? elapsed + kFrame : 0.0f;
+    }
+}
+
 // Shaping a tube of the tunnel into a horn; loading does it once for all twelve.
 void BM_MultiCylinderTunnel_ShapeHorn(benchmark::State& state)
 {
@@ -114,6 +198,45 @@ void BM_MultiCylinderTunnel_ShapeHorn(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 }
+
+void BM_MultiCylinderTunnel_ShapeHorn_Plain(benchmark::State& state)
+{
+    std::unique_ptr<MeshObject> tube(PrimitiveFactory::createCylinder(30, 15000, 0.1f, 1800.0f));
+    for (auto _ : state) {
+        plain::shapeHorn(tube->getVertices(), tube->getVertexCount());
+        benchmark::ClobberMemory();
+    }
+}
+
+// Opens the tunnel's frame state to its plain step.
+class TunnelParts : public MultiCylinderTunnelScene {
+public:
+    using MultiCylinderTunnelScene::MultiCylinderTunnelScene;
+    using MultiCylinderTunnelScene::tube;
+
+    // The state right after load, for the plain step; the window ends where the whole tube's triangles end.
+    plain::TunnelState plainState(unsigned tubeTriangles) const
+    {
+        plain::TunnelState plainState;
+        plainState.events = events.data();
+        plainState.eventCount = events.size();
+        plainState.nextEvent = nextEvent;
+        plainState.startTime = startTime;
+        plainState.pulseActive = pulseActive;
+        plainState.pulseTime = pulseTime;
+        plainState.zoomActive = zoomActive;
+        plainState.zoomTime = zoomTime;
+        plainState.flashActive = flashActive;
+        plainState.flashTime = flashTime;
+        plainState.fadeOutActive = fadeOutActive;
+        plainState.fadeOutTime = fadeOutTime;
+        plainState.windowFirst = window->first();
+        plainState.windowCount = window->count();
+        plainState.lastWindowFirst = static_cast<int>(tubeTriangles - window->count());
+        plainState.travelled = window->getTravelled();
+        return plainState;
+    }
+};
 
 void BM_MultiCylinderTunnel_Advance(benchmark::State& state)
 {
@@ -127,6 +250,21 @@ void BM_MultiCylinderTunnel_Advance(benchmark::State& state)
     }
 }
 
+void BM_MultiCylinderTunnel_Advance_Plain(benchmark::State& state)
+{
+    const unsigned tubeTriangles =
+        std::unique_ptr<MeshObject>(PrimitiveFactory::createCylinder(30, 15000, 0.1f, 1800.0f))->getPolygonCount();
+    float now = -1.0f;
+    TunnelParts scene(&now);
+    scene.load();
+    plain::TunnelState tunnel = scene.plainState(tubeTriangles);
+    now = 27.364876f;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(plain::advanceTunnel(tunnel, *scene.tube, now));
+        now += kFrame;
+    }
+}
+
 // Opens the frame clock of the scene to the benchmark.
 class VelkFrames : public PlasmaTunnelVelkScene {
 public:
@@ -135,6 +273,10 @@ public:
     {
         sceneTime += kFrame;
         --firstRing;
+    }
+    plain::VelkTunnelShape shape() const
+    {
+        return {sceneTime, firstRing, tubeRadius, wobbleAmplitude, orbitAmplitude, wobbleFrequency};
     }
 };
 
@@ -150,6 +292,19 @@ void BM_PlasmaTunnelVelk_ComputeBands(benchmark::State& state)
     }
 }
 
+void BM_PlasmaTunnelVelk_ComputeBands_Plain(benchmark::State& state)
+{
+    float now = -1.0f;
+    VelkFrames scene(&now);
+    scene.load();
+    std::vector<PlasmaTunnelVelkScene::BandStep> bands(scene.getBands().size());
+    for (auto _ : state) {
+        scene.nextFrame();
+        plain::computeBands(scene.shape(), bands.data());
+        benchmark::DoNotOptimize(bands.data());
+    }
+}
+
 void BM_PlasmaTunnelQuarn_Boil(benchmark::State& state)
 {
     float now = -1.0f;
@@ -158,6 +313,20 @@ void BM_PlasmaTunnelQuarn_Boil(benchmark::State& state)
     now = 92.22973f;
     for (auto _ : state) {
         scene.boil();
+        now += kFrame;
+    }
+}
+
+// The show's tube and window (triangles 80 to 12880), boiled from a rest copy the benchmark owns.
+void BM_PlasmaTunnelQuarn_Boil_Plain(benchmark::State& state)
+{
+    std::unique_ptr<MeshObject> tube(PrimitiveFactory::createSeamedCylinder(160, 15000, 1.0f, 1800.0f));
+    const std::size_t floats = std::size_t{3} * static_cast<std::size_t>(tube->getVertexCount());
+    const std::vector<float> rest(tube->getVertices(), tube->getVertices() + floats);
+    const std::size_t indexCount = std::size_t{3} * tube->getPolygonCount();
+    float now = 92.22973f;
+    for (auto _ : state) {
+        plain::boilWall(tube->getVertices(), rest.data(), tube->getIndices(), indexCount, 80, 12800, now);
         now += kFrame;
     }
 }
@@ -171,10 +340,18 @@ BENCHMARK(BM_MultiCylinderTunnel_Load)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlasmaTunnelVelk_Load)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlasmaTunnelQuarn_Load)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RainBall_Rain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RainBall_Rain_Plain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RainBall_Scatter)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RainBall_Scatter_Plain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RainBall_StripsAndAlpha)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RainBall_StripsAndAlpha_Plain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RainBall_Ripple)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RainBall_Ripple_Plain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MultiCylinderTunnel_ShapeHorn)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MultiCylinderTunnel_ShapeHorn_Plain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MultiCylinderTunnel_Advance);
+BENCHMARK(BM_MultiCylinderTunnel_Advance_Plain);
 BENCHMARK(BM_PlasmaTunnelVelk_ComputeBands)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlasmaTunnelVelk_ComputeBands_Plain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlasmaTunnelQuarn_Boil)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlasmaTunnelQuarn_Boil_Plain)->Unit(benchmark::kMicrosecond);

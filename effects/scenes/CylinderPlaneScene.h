@@ -45,6 +45,7 @@ public:
     bool isUpperHeld(int cell) const { return upperHeld.at(static_cast<std::size_t>(cell)) != 0; }
     bool isLowerHeld(int cell) const { return lowerHeld.at(static_cast<std::size_t>(cell)) != 0; }
     float getScrolled() const { return scrolled; }
+    float getSlamTime() const { return slamTime; }
 
 private:
     void scrollOneRow();
