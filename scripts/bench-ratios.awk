@@ -19,6 +19,6 @@ END {
         plain = slash ? substr(name, 1, slash - 1) "_Plain" substr(name, slash) : name "_Plain"
         if (!(plain in cpu)) continue
         if (!printed++) printf "\n%-44s %14s %14s %8s\n", "per-frame loop", "own (us)", "plain (us)", "ratio"
-        printf "%-44s %14.1f %14.1f %7.2fx\n", name, cpu[name] / 1e3, cpu[plain] / 1e3, cpu[plain] / cpu[name]
+        printf "%-44s %14.3f %14.3f %7.2fx\n", name, cpu[name] / 1e3, cpu[plain] / 1e3, cpu[plain] / cpu[name]
     }
 }
