@@ -8,9 +8,11 @@
 
 #include <array>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -169,6 +171,46 @@ TEST(MarchingCubesGridTest, BuildGridKeepsTheSizeWithinTheStorage)
     EXPECT_EQ(grid->gridSize, 1);
     EXPECT_EQ(grid->point(1, 1, 1).z, -1.0f);
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+namespace {
+long residentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+} // namespace
+
+// The grid's capacity is about 50 MB; a new grid must start zeroed without touching it, and the show's
+// 50-cell grid must touch only the part it uses.
+TEST(MarchingCubesGridTest, OnlyTheBuiltPartOfTheStorageBecomesResident)
+{
+    const long before = residentKilobytes();
+    if (before < 0) {
+        GTEST_SKIP() << "no /proc/self/status here";
+    }
+    auto grid = std::make_unique<MarchingCubesGrid>();
+    const long fresh = residentKilobytes();
+    EXPECT_LT(fresh - before, 1024);
+    EXPECT_EQ(grid->points[MarchingCubesGrid::kPointCapacity - 1].nz, 0.0f);
+    EXPECT_EQ(grid->cells[MarchingCubesGrid::kCellCapacity - 1].corners[7], nullptr);
+    grid->gridSize = 50;
+    grid->buildGrid();
+    Metaball ball;
+    ball.strength = 0.3f;
+    grid->evaluateField(&ball, 1);
+    grid->computeNormals();
+    grid->classifyCells();
+    EXPECT_LT(residentKilobytes() - before, 25 * 1024);
+    EXPECT_EQ(grid->point(0, 0, 0).nx, 0.0f); // an outer face keeps its zero normal
+}
+#endif
 
 TEST(MarchingCubesGridTest, FieldSumsEveryBallInListOrderFromZero)
 {
