@@ -190,33 +190,9 @@ struct CubeFixture {
     }
 };
 
-// The same scene, with arrays of its own for the plain loops: the ball's rest positions as loaded, and
-// copies of the ball's and the walls' colours.
-struct PlainCubeFixture : CubeFixture {
-    std::vector<float> rest;
-    std::vector<float> ballVertices;
-    std::vector<float> ballColors;
-    std::vector<float> faceColors[plain::kCubeFaceCount];
-    plain::CubeFrameArrays arrays;
-
-    PlainCubeFixture()
-    {
-        MeshObject* ball = scene->getBall();
-        rest.assign(ball->getVertices(), ball->getVertices() + ball->getVertexCount() * 3);
-        ballVertices = rest;
-        ballColors.assign(ball->getColors(), ball->getColors() + ball->getColorCount() * 4);
-        for (int f = 0; f < plain::kCubeFaceCount; ++f) {
-            MeshObject* face = scene->getFace(f);
-            faceColors[f].assign(face->getColors(), face->getColors() + face->getColorCount() * 4);
-            arrays.faceVertices[f] = face->getVertices();
-            arrays.faceColors[f] = faceColors[f].data();
-        }
-        arrays.faceVertexCount = scene->getFace(0)->getVertexCount();
-        arrays.restVertices = rest.data();
-        arrays.ballVertices = ballVertices.data();
-        arrays.ballColors = ballColors.data();
-        arrays.ballVertexCount = ball->getVertexCount();
-    }
+// The same scene, with arrays of its own for the plain loops.
+struct PlainCubeFixture : CubeFixture, plain::CubeArrayCopies {
+    PlainCubeFixture() : plain::CubeArrayCopies(*scene) {}
 };
 
 void BM_PlasmaBallInCubeDisplace(benchmark::State& state)

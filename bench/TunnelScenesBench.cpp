@@ -65,25 +65,6 @@ void BM_TunnelScenes_LoadAll(benchmark::State& state)
     }
 }
 
-// Opens the intro's meshes and arrays to the plain versions of its loops.
-class RainBallParts : public RainBallScene {
-public:
-    using RainBallScene::RainBallScene;
-    using RainBallScene::ball;
-    using RainBallScene::ballRestVertices;
-    using RainBallScene::ballScatter;
-    using RainBallScene::logoGrid;
-    using RainBallScene::logoStrips;
-    using RainBallScene::logoVisible;
-    using RainBallScene::ring;
-    using RainBallScene::ringScatter;
-    using RainBallScene::spikes;
-    using RainBallScene::spikeScatter;
-    using RainBallScene::triangleAcceleration;
-    using RainBallScene::triangleStart;
-    using RainBallScene::triangleVelocity;
-};
-
 void BM_RainBall_Rain(benchmark::State& state)
 {
     float now = -1.0f;
@@ -99,7 +80,7 @@ void BM_RainBall_Rain(benchmark::State& state)
 void BM_RainBall_Rain_Plain(benchmark::State& state)
 {
     float now = -1.0f;
-    RainBallParts scene(&now);
+    plain::RainBallParts scene(&now);
     scene.load();
     now = 0.0f;
     for (auto _ : state) {
@@ -124,19 +105,11 @@ void BM_RainBall_Scatter(benchmark::State& state)
 void BM_RainBall_Scatter_Plain(benchmark::State& state)
 {
     float now = -1.0f;
-    RainBallParts scene(&now);
+    plain::RainBallParts scene(&now);
     scene.load();
     now = 26.0f;
-    std::vector<MeshObject*> meshes;
-    std::vector<const Vector3*> directions;
-    for (auto& spike : scene.spikes) {
-        meshes.push_back(spike.get());
-        directions.push_back(scene.spikeScatter.data());
-    }
-    meshes.push_back(scene.ring.get());
-    directions.push_back(scene.ringScatter.data());
-    meshes.push_back(scene.ball.get());
-    directions.push_back(scene.ballScatter.data());
+    const std::vector<MeshObject*> meshes = scene.burstMeshes();
+    const std::vector<const Vector3*> directions = scene.burstDirections();
     for (auto _ : state) {
         plain::scatter(meshes.data(), directions.data(), static_cast<int>(meshes.size()), now);
     }
@@ -156,7 +129,7 @@ void BM_RainBall_StripsAndAlpha(benchmark::State& state)
 void BM_RainBall_StripsAndAlpha_Plain(benchmark::State& state)
 {
     float now = -1.0f;
-    RainBallParts scene(&now);
+    plain::RainBallParts scene(&now);
     scene.load();
     MeshObject& strips = *scene.logoStrips;
     for (auto _ : state) {
@@ -180,7 +153,7 @@ void BM_RainBall_Ripple(benchmark::State& state)
 void BM_RainBall_Ripple_Plain(benchmark::State& state)
 {
     float now = -1.0f;
-    RainBallParts scene(&now);
+    plain::RainBallParts scene(&now);
     scene.load();
     float elapsed = 0.0f;
     for (auto _ : state) {
@@ -208,36 +181,6 @@ void BM_MultiCylinderTunnel_ShapeHorn_Plain(benchmark::State& state)
     }
 }
 
-// Opens the tunnel's frame state to its plain step.
-class TunnelParts : public MultiCylinderTunnelScene {
-public:
-    using MultiCylinderTunnelScene::MultiCylinderTunnelScene;
-    using MultiCylinderTunnelScene::tube;
-
-    // The state right after load, for the plain step; the window ends where the whole tube's triangles end.
-    plain::TunnelState plainState(unsigned tubeTriangles) const
-    {
-        plain::TunnelState plainState;
-        plainState.events = events.data();
-        plainState.eventCount = events.size();
-        plainState.nextEvent = nextEvent;
-        plainState.startTime = startTime;
-        plainState.pulseActive = pulseActive;
-        plainState.pulseTime = pulseTime;
-        plainState.zoomActive = zoomActive;
-        plainState.zoomTime = zoomTime;
-        plainState.flashActive = flashActive;
-        plainState.flashTime = flashTime;
-        plainState.fadeOutActive = fadeOutActive;
-        plainState.fadeOutTime = fadeOutTime;
-        plainState.windowFirst = window->first();
-        plainState.windowCount = window->count();
-        plainState.lastWindowFirst = static_cast<int>(tubeTriangles - window->count());
-        plainState.travelled = window->getTravelled();
-        return plainState;
-    }
-};
-
 void BM_MultiCylinderTunnel_Advance(benchmark::State& state)
 {
     float now = -1.0f;
@@ -255,7 +198,7 @@ void BM_MultiCylinderTunnel_Advance_Plain(benchmark::State& state)
     const unsigned tubeTriangles =
         std::unique_ptr<MeshObject>(PrimitiveFactory::createCylinder(30, 15000, 0.1f, 1800.0f))->getPolygonCount();
     float now = -1.0f;
-    TunnelParts scene(&now);
+    plain::TunnelParts scene(&now);
     scene.load();
     plain::TunnelState tunnel = scene.plainState(tubeTriangles);
     now = 27.364876f;

@@ -1,5 +1,6 @@
 #include "plain/MultiCylinderTunnelPlain.h"
 
+#include "effects/scenes/CylinderDrawWindow.h"
 #include "geometry/MeshObject.h"
 
 #include <cmath>
@@ -63,6 +64,28 @@ float advanceTunnel(TunnelState& state, MeshObject& tube, float now)
         state.travelled += 0.12f;
     }
     return travel;
+}
+
+TunnelState TunnelParts::plainState(unsigned tubeTriangles) const
+{
+    TunnelState state;
+    state.events = events.data();
+    state.eventCount = events.size();
+    state.nextEvent = nextEvent;
+    state.startTime = startTime;
+    state.pulseActive = pulseActive;
+    state.pulseTime = pulseTime;
+    state.zoomActive = zoomActive;
+    state.zoomTime = zoomTime;
+    state.flashActive = flashActive;
+    state.flashTime = flashTime;
+    state.fadeOutActive = fadeOutActive;
+    state.fadeOutTime = fadeOutTime;
+    state.windowFirst = window->first();
+    state.windowCount = window->count();
+    state.lastWindowFirst = static_cast<int>(tubeTriangles - window->count());
+    state.travelled = window->getTravelled();
+    return state;
 }
 
 } // namespace plain

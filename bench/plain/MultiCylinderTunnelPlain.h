@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/scenes/MultiCylinderTunnelScene.h"
 #include "sequence/TimedEvent.h"
 
 #include <cstddef>
@@ -37,5 +38,26 @@ struct TunnelState {
 // Fires at most one due cue, scales the tube during a pulse and moves the draw window on; returns the
 // distance flown. The twelve tubes share one mesh, so one setScale and one setDrawRange serve them all.
 float advanceTunnel(TunnelState& state, MeshObject& tube, float now);
+
+// The tunnel scene with its frame state opened to the plain step.
+class TunnelParts : public MultiCylinderTunnelScene {
+public:
+    using MultiCylinderTunnelScene::MultiCylinderTunnelScene;
+    using MultiCylinderTunnelScene::fadeOutActive;
+    using MultiCylinderTunnelScene::fadeOutTime;
+    using MultiCylinderTunnelScene::flashActive;
+    using MultiCylinderTunnelScene::flashTime;
+    using MultiCylinderTunnelScene::nextEvent;
+    using MultiCylinderTunnelScene::pulseActive;
+    using MultiCylinderTunnelScene::pulseTime;
+    using MultiCylinderTunnelScene::startTime;
+    using MultiCylinderTunnelScene::tube;
+    using MultiCylinderTunnelScene::window;
+    using MultiCylinderTunnelScene::zoomActive;
+    using MultiCylinderTunnelScene::zoomTime;
+
+    // The scene's state as it stands, for the plain step; the window ends where the tube's triangles end.
+    TunnelState plainState(unsigned tubeTriangles) const;
+};
 
 } // namespace plain

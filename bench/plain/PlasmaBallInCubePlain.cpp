@@ -1,6 +1,8 @@
 #include "plain/PlasmaBallInCubePlain.h"
 
+#include "effects/isosurface/PlasmaBallInCubeScene.h"
 #include "effects/sync/PlasmaBallInCubeSync.h"
+#include "geometry/MeshObject.h"
 
 #include <cmath>
 
@@ -93,6 +95,25 @@ void cubeFrame(CubeFrameState& state, const TimedEvent* events, std::size_t even
             state.stretchActive = false;
         }
     }
+}
+
+CubeArrayCopies::CubeArrayCopies(PlasmaBallInCubeScene& scene)
+{
+    MeshObject* ball = scene.getBall();
+    rest.assign(ball->getVertices(), ball->getVertices() + ball->getVertexCount() * 3);
+    ballVertices = rest;
+    ballColors.assign(ball->getColors(), ball->getColors() + ball->getColorCount() * 4);
+    for (int f = 0; f < kCubeFaceCount; ++f) {
+        MeshObject* face = scene.getFace(f);
+        faceColors[f].assign(face->getColors(), face->getColors() + face->getColorCount() * 4);
+        arrays.faceVertices[f] = face->getVertices();
+        arrays.faceColors[f] = faceColors[f].data();
+    }
+    arrays.faceVertexCount = scene.getFace(0)->getVertexCount();
+    arrays.restVertices = rest.data();
+    arrays.ballVertices = ballVertices.data();
+    arrays.ballColors = ballColors.data();
+    arrays.ballVertexCount = ball->getVertexCount();
 }
 
 } // namespace plain

@@ -3,6 +3,9 @@
 #include "sequence/TimedEvent.h"
 
 #include <cstddef>
+#include <vector>
+
+class PlasmaBallInCubeScene;
 
 // The plasma ball in the cube computed the obvious way, one loop per mesh, for comparison with the
 // scene's own loops. Every array is the caller's: positions three floats a vertex, colours four.
@@ -47,5 +50,21 @@ struct CubeFrameArrays {
 // time stretch, which the next frame's ball uses.
 void cubeFrame(CubeFrameState& state, const TimedEvent* events, std::size_t eventCount, float startTime, float t,
                const CubeFrameArrays& arrays);
+
+// Arrays of their own for the plain loops, taken from a loaded scene: the ball's rest positions as loaded
+// and copies of its positions and of every colour. The walls' positions are the scene's, as nothing moves them.
+class CubeArrayCopies {
+public:
+    explicit CubeArrayCopies(PlasmaBallInCubeScene& scene);
+    CubeArrayCopies(const CubeArrayCopies&) = delete;
+    CubeArrayCopies& operator=(const CubeArrayCopies&) = delete;
+
+    std::vector<float> rest;
+    std::vector<float> ballVertices;
+    std::vector<float> ballColors;
+    std::vector<float> faceColors[kCubeFaceCount];
+    // Points into the vectors above.
+    CubeFrameArrays arrays;
+};
 
 } // namespace plain

@@ -73,4 +73,23 @@ void rippleLogo(float* vertices, int vertexCount, float elapsed)
     }
 }
 
+std::vector<MeshObject*> RainBallParts::burstMeshes()
+{
+    std::vector<MeshObject*> meshes;
+    for (auto& spike : spikes) {
+        meshes.push_back(spike.get());
+    }
+    meshes.push_back(ring.get());
+    meshes.push_back(ball.get());
+    return meshes;
+}
+
+std::vector<const Vector3*> RainBallParts::burstDirections() const
+{
+    std::vector<const Vector3*> directions(spikes.size(), spikeScatter.data());
+    directions.push_back(ringScatter.data());
+    directions.push_back(ballScatter.data());
+    return directions;
+}
+
 } // namespace plain

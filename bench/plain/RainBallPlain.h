@@ -1,8 +1,10 @@
 #pragma once
 
+#include "effects/scenes/RainBallScene.h"
 #include "geometry/Vector3.h"
 
 #include <cstdint>
+#include <vector>
 
 class MeshObject;
 
@@ -29,5 +31,28 @@ void setAlpha(float* colors, int colorCount, float alpha);
 
 // Rewrites the z of every vertex of the logo grid from its own x and y for a ripple `elapsed` seconds old.
 void rippleLogo(float* vertices, int vertexCount, float elapsed);
+
+// The intro scene with the meshes and arrays its loops work on opened to the plain versions.
+class RainBallParts : public RainBallScene {
+public:
+    using RainBallScene::RainBallScene;
+    using RainBallScene::ball;
+    using RainBallScene::ballRestVertices;
+    using RainBallScene::ballScatter;
+    using RainBallScene::logoGrid;
+    using RainBallScene::logoStrips;
+    using RainBallScene::logoVisible;
+    using RainBallScene::ring;
+    using RainBallScene::ringScatter;
+    using RainBallScene::spikes;
+    using RainBallScene::spikeScatter;
+    using RainBallScene::triangleAcceleration;
+    using RainBallScene::triangleStart;
+    using RainBallScene::triangleVelocity;
+
+    // Spikes, ring and ball, in the order scatter takes them, with the directions each one takes.
+    std::vector<MeshObject*> burstMeshes();
+    std::vector<const Vector3*> burstDirections() const;
+};
 
 } // namespace plain

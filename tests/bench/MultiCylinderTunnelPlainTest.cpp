@@ -15,37 +15,6 @@ namespace {
 constexpr float kStart = 27.364876f;
 constexpr float kEnd = 53.310818f;
 
-class MultiCylinderTunnelPlainProbe : public MultiCylinderTunnelScene {
-public:
-    using MultiCylinderTunnelScene::MultiCylinderTunnelScene;
-    using MultiCylinderTunnelScene::fadeOutActive;
-    using MultiCylinderTunnelScene::fadeOutTime;
-    using MultiCylinderTunnelScene::flashActive;
-    using MultiCylinderTunnelScene::flashTime;
-    using MultiCylinderTunnelScene::nextEvent;
-    using MultiCylinderTunnelScene::pulseActive;
-    using MultiCylinderTunnelScene::pulseTime;
-    using MultiCylinderTunnelScene::startTime;
-    using MultiCylinderTunnelScene::tube;
-    using MultiCylinderTunnelScene::window;
-    using MultiCylinderTunnelScene::zoomActive;
-    using MultiCylinderTunnelScene::zoomTime;
-
-    plain::TunnelState plainState(unsigned tubeTriangles) const
-    {
-        plain::TunnelState state;
-        state.events = events.data();
-        state.eventCount = events.size();
-        state.nextEvent = nextEvent;
-        state.startTime = startTime;
-        state.windowFirst = window->first();
-        state.windowCount = window->count();
-        state.lastWindowFirst = static_cast<int>(tubeTriangles - window->count());
-        state.travelled = window->getTravelled();
-        return state;
-    }
-};
-
 std::unique_ptr<MeshObject> showTube()
 {
     return std::unique_ptr<MeshObject>(PrimitiveFactory::createCylinder(30, 15000, 0.1f, 1800.0f));
@@ -72,7 +41,7 @@ TEST(MultiCylinderTunnelPlainTest, FrameStepMatchesCueForCueAndStepForStep)
 {
     const unsigned tubeTriangles = showTube()->getPolygonCount();
     float now = -1.0f;
-    MultiCylinderTunnelPlainProbe scene(&now);
+    plain::TunnelParts scene(&now);
     scene.load();
     scene.startTime = kStart;
     plain::TunnelState state = scene.plainState(tubeTriangles);

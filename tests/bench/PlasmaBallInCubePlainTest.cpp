@@ -16,36 +16,17 @@ using isosurface_compare::sameBits;
 constexpr float kSceneStart = 53.310818f;
 constexpr float kSceneEnd = 79.25676f;
 
-// A loaded scene, constructed at its start time (which it keeps as its start, as nothing starts it), and
-// arrays of its own for the plain loops: the ball's rest positions as loaded and copies of every colour.
-struct CubeScene {
+// A loaded scene, constructed at its start time (which it keeps as its start, as nothing starts it).
+struct LoadedCube {
     float time = kSceneStart;
     std::unique_ptr<PlasmaBallInCubeScene> scene = std::make_unique<PlasmaBallInCubeScene>(&time);
-    std::vector<float> rest;
-    std::vector<float> ballVertices;
-    std::vector<float> ballColors;
-    std::vector<float> faceColors[plain::kCubeFaceCount];
-    plain::CubeFrameArrays arrays;
+    LoadedCube() { scene->load(); }
+};
 
-    CubeScene()
-    {
-        scene->load();
-        MeshObject* ball = scene->getBall();
-        rest.assign(ball->getVertices(), ball->getVertices() + ball->getVertexCount() * 3);
-        ballVertices = rest;
-        ballColors.assign(ball->getColors(), ball->getColors() + ball->getColorCount() * 4);
-        for (int f = 0; f < plain::kCubeFaceCount; ++f) {
-            MeshObject* face = scene->getFace(f);
-            faceColors[f].assign(face->getColors(), face->getColors() + face->getColorCount() * 4);
-            arrays.faceVertices[f] = face->getVertices();
-            arrays.faceColors[f] = faceColors[f].data();
-        }
-        arrays.faceVertexCount = scene->getFace(0)->getVertexCount();
-        arrays.restVertices = rest.data();
-        arrays.ballVertices = ballVertices.data();
-        arrays.ballColors = ballColors.data();
-        arrays.ballVertexCount = ball->getVertexCount();
-    }
+// The scene and arrays of its own for the plain loops.
+struct CubeScene : LoadedCube, plain::CubeArrayCopies {
+    CubeScene() : plain::CubeArrayCopies(*scene) {}
+
     ::testing::AssertionResult sameWalls()
     {
         for (int f = 0; f < plain::kCubeFaceCount; ++f) {

@@ -15,43 +15,6 @@ namespace {
 
 constexpr float kFrame = 1.0f / 60.0f;
 
-class RainBallPlainProbe : public RainBallScene {
-public:
-    using RainBallScene::RainBallScene;
-    using RainBallScene::ball;
-    using RainBallScene::ballRestVertices;
-    using RainBallScene::ballScatter;
-    using RainBallScene::logoGrid;
-    using RainBallScene::logoStrips;
-    using RainBallScene::logoVisible;
-    using RainBallScene::ring;
-    using RainBallScene::ringScatter;
-    using RainBallScene::spikes;
-    using RainBallScene::spikeScatter;
-    using RainBallScene::triangleAcceleration;
-    using RainBallScene::triangleStart;
-    using RainBallScene::triangleVelocity;
-
-    // Ball, ring and spikes, with the scatter directions each one takes.
-    std::vector<MeshObject*> burstMeshes()
-    {
-        std::vector<MeshObject*> meshes;
-        for (auto& spike : spikes) {
-            meshes.push_back(spike.get());
-        }
-        meshes.push_back(ring.get());
-        meshes.push_back(ball.get());
-        return meshes;
-    }
-    std::vector<const Vector3*> burstDirections() const
-    {
-        std::vector<const Vector3*> directions(spikes.size(), spikeScatter.data());
-        directions.push_back(ringScatter.data());
-        directions.push_back(ballScatter.data());
-        return directions;
-    }
-};
-
 bool sameFloats(const float* a, const float* b, int count)
 {
     return std::memcmp(a, b, sizeof(float) * static_cast<std::size_t>(count)) == 0;
@@ -62,7 +25,7 @@ bool sameFloats(const float* a, const float* b, int count)
 TEST(RainBallPlainTest, RainLandsEveryTriangleBitForBitAndHidesTheRingAlike)
 {
     float now = -1.0f;
-    RainBallPlainProbe scene(&now);
+    plain::RainBallParts scene(&now);
     scene.load();
     MeshObject& ball = *scene.ball;
     const int floats = ball.getVertexCount() * 3;
@@ -92,8 +55,8 @@ TEST(RainBallPlainTest, RainLandsEveryTriangleBitForBitAndHidesTheRingAlike)
 TEST(RainBallPlainTest, BurstScattersLikeThePlainLoopWithinRounding)
 {
     float now = -1.0f;
-    RainBallPlainProbe scene(&now);
-    RainBallPlainProbe twin(&now);
+    plain::RainBallParts scene(&now);
+    plain::RainBallParts twin(&now);
     scene.load();
     twin.load();
     std::vector<MeshObject*> sceneMeshes = scene.burstMeshes();
@@ -132,8 +95,8 @@ TEST(RainBallPlainTest, BurstScattersLikeThePlainLoopWithinRounding)
 TEST(RainBallPlainTest, StripFallAndLogoAlphaMatchBitForBit)
 {
     float now = -1.0f;
-    RainBallPlainProbe scene(&now);
-    RainBallPlainProbe twin(&now);
+    plain::RainBallParts scene(&now);
+    plain::RainBallParts twin(&now);
     scene.load();
     twin.load();
     MeshObject& strips = *scene.logoStrips;
@@ -162,7 +125,7 @@ TEST(RainBallPlainTest, StripFallAndLogoAlphaMatchBitForBit)
 TEST(RainBallPlainTest, RippleMatchesThePlainLoopWithinRounding)
 {
     float now = -1.0f;
-    RainBallPlainProbe scene(&now);
+    plain::RainBallParts scene(&now);
     scene.load();
     MeshObject& grid = *scene.logoGrid;
     const int vertexCount = grid.getVertexCount();
