@@ -1,12 +1,19 @@
 #include "geometry/MeshObject.h"
 
+#include "geometry/DrawCounter.h"
+#include "geometry/DrawPath.h"
+
 #include <GL/glew.h>
+
+#include <algorithm>
+#include <utility>
 
 MeshObject::MeshObject(float* vertices, float* normals, float* texCoords, float* colors, std::uint32_t* indices,
                        int vertexCount, int normalCount, int texCoordCount, int colorCount, unsigned triangleCount)
     : vertexCount(vertexCount), normalCount(normalCount), texCoordCount(texCoordCount), colorCount(colorCount),
-      triangleCount(triangleCount), vertices(vertices), normals(normals), texCoords(texCoords), colors(colors),
-      indices(indices), hasNormals(normals != nullptr), hasTexCoords(texCoords != nullptr)
+      triangleCount(triangleCount), indexTriangles(triangleCount), vertices(vertices), normals(normals),
+      texCoords(texCoords), colors(colors), indices(indices), hasNormals(normals != nullptr),
+      hasTexCoords(texCoords != nullptr)
 {
 }
 
@@ -22,6 +29,14 @@ MeshObject::~MeshObject()
         glDeleteLists(displayList, 1);
     } else if (renderMode == RenderMode::BufferObjects) {
         glDeleteBuffers(BufferSlotCount, bufferIds);
+    }
+    if (isResident()) {
+        glDeleteBuffers(BufferSlotCount, residentBuffers);
+    }
+    for (Edges& list : edges) {
+        if (list.buffer != 0) {
+            glDeleteBuffers(1, &list.buffer);
+        }
     }
 }
 
@@ -101,34 +116,14 @@ void MeshObject::drawGeometry()
     glEnableClientState(GL_VERTEX_ARRAY);
     switch (renderMode) {
     case RenderMode::ClientArrays:
-        // A mesh whose arrays were released has nothing left to draw from.
-        if (!vertices || !indices) {
+        if (!DrawPath::isLiteral() && drawResident()) {
             break;
         }
-        glVertexPointer(3, GL_FLOAT, 0, vertices.get());
-        if (normals) {
-            glEnableClientState(GL_NORMAL_ARRAY);
-            glNormalPointer(GL_FLOAT, 0, normals.get());
-        }
-        if (isTextured() && texCoords) {
-            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-            glEnable(GL_TEXTURE_2D);
-            glBindTexture(GL_TEXTURE_2D, texture);
-            glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-            glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-            glTexCoordPointer(2, GL_FLOAT, 0, texCoords.get());
-        }
-        if (colors) {
-            glEnableClientState(GL_COLOR_ARRAY);
-            glColorPointer(4, GL_FLOAT, 0, colors.get());
-        }
-        if (triangleCount > 0) {
-            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT,
-                           indices.get() + static_cast<std::ptrdiff_t>(firstTriangle) * 3);
-        }
+        drawClientArrays();
         break;
     case RenderMode::DisplayList:
         glCallList(displayList);
+        DrawCounter::countDraw(0);
         break;
     case RenderMode::BufferObjects:
         if (hasNormals) {
@@ -154,12 +149,190 @@ void MeshObject::drawGeometry()
         glVertexPointer(3, GL_FLOAT, 0, nullptr);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, bufferIds[IndexBuffer]);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT, nullptr);
+        DrawCounter::countDraw(0);
         // Later client-array draws must not read through these bindings.
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         break;
     }
     glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void MeshObject::drawClientArrays()
+{
+    // A mesh whose arrays were released has nothing left to draw from.
+    if (!vertices || !indices) {
+        return;
+    }
+    glVertexPointer(3, GL_FLOAT, 0, vertices.get());
+    if (normals) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, normals.get());
+    }
+    if (isTextured() && texCoords) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        glTexCoordPointer(2, GL_FLOAT, 0, texCoords.get());
+    }
+    if (colors) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_FLOAT, 0, colors.get());
+    }
+    if (triangleCount > 0) {
+        const std::uint64_t first = static_cast<std::uint64_t>(firstTriangle) * 3;
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT,
+                       indices.get() + first);
+        DrawCounter::countDraw(clientBytes(first, std::uint64_t{triangleCount} * 3));
+    }
+}
+
+void MeshObject::bindAttribute(BufferSlot slot, const float* clientArray)
+{
+    glBindBuffer(GL_ARRAY_BUFFER, isResident() ? residentBuffers[slot] : 0);
+    const void* source = isResident() ? nullptr : clientArray;
+    switch (slot) {
+    case VertexBuffer:
+        glVertexPointer(3, GL_FLOAT, 0, source);
+        break;
+    case NormalBuffer:
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, source);
+        break;
+    case TexCoordBuffer:
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        glTexCoordPointer(2, GL_FLOAT, 0, source);
+        break;
+    case ColorBuffer:
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_FLOAT, 0, source);
+        break;
+    default:
+        break;
+    }
+}
+
+// The attributes come from buffer objects when the mesh is resident, else from the client arrays; the
+// primitives are the edge list when the whole mesh is drawn as a wireframe, else the triangle range.
+bool MeshObject::drawResident()
+{
+    if (residentWanted && !isResident()) {
+        uploadResident();
+    }
+    Edges* lines = wireframe == Wireframe::Off ? nullptr : &edges[wireframe == Wireframe::UniqueEdges ? 0 : 1];
+    if (lines != nullptr && lines->buffer == 0 && !lines->lines.empty()) {
+        glGenBuffers(1, &lines->buffer);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->buffer);
+        const std::uint64_t bytes = lines->lines.size() * 4;
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), lines->lines.data(), GL_STATIC_DRAW);
+        DrawCounter::countUpload(bytes);
+    }
+    const bool asEdges = lines != nullptr && lines->buffer != 0 && firstTriangle == 0 &&
+                         triangleCount == edgeTriangleCount;
+    if (!isResident() && (!asEdges || !vertices)) {
+        return false;
+    }
+    bindAttribute(VertexBuffer, vertices.get());
+    if (hasNormals && (isResident() || normals)) {
+        bindAttribute(NormalBuffer, normals.get());
+    }
+    if (isTextured() && (isResident() || texCoords)) {
+        bindAttribute(TexCoordBuffer, texCoords.get());
+    }
+    if (colors) {
+        bindAttribute(ColorBuffer, colors.get());
+    }
+    if (asEdges) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->buffer);
+        glDrawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertexCount - 1),
+                            static_cast<GLsizei>(lines->lines.size()), GL_UNSIGNED_INT, nullptr);
+        DrawCounter::countDraw(isResident() ? 0 : std::uint64_t(vertexCount) * bytesPerVertex());
+    } else if (triangleCount > 0) {
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, residentBuffers[IndexBuffer]);
+        const std::uintptr_t offset = static_cast<std::uintptr_t>(firstTriangle) * 12;
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT,
+                       reinterpret_cast<const void*>(offset));
+        DrawCounter::countDraw(0);
+    }
+    // Later client-array draws must not read through these bindings.
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    return true;
+}
+
+std::uint64_t MeshObject::bytesPerVertex() const
+{
+    return 12 + (normals ? 12 : 0) + (isTextured() && texCoords ? 8 : 0) + (colors ? 16 : 0);
+}
+
+// The driver copies every vertex between the lowest and the highest index drawn, and the indices.
+std::uint64_t MeshObject::clientBytes(std::uint64_t firstIndex, std::uint64_t indexCount) const
+{
+    const std::uint32_t* begin = indices.get() + firstIndex;
+    const auto [lowest, highest] = std::minmax_element(begin, begin + indexCount);
+    return (std::uint64_t{*highest} - *lowest + 1) * bytesPerVertex() + indexCount * 4;
+}
+
+void MeshObject::makeResident()
+{
+    if (DrawPath::isLiteral() || !vertices || !indices) {
+        return;
+    }
+    residentWanted = true;
+    if (glGenBuffers != nullptr) {
+        uploadResident();
+    }
+}
+
+void MeshObject::uploadResident()
+{
+    if (isResident()) {
+        return;
+    }
+    const auto upload = [](GLenum target, const void* data, std::uint64_t bytes) {
+        GLuint name = 0;
+        glGenBuffers(1, &name);
+        glBindBuffer(target, name);
+        glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
+        DrawCounter::countUpload(bytes);
+        return name;
+    };
+    const std::uint64_t count = static_cast<std::uint64_t>(vertexCount);
+    residentBuffers[VertexBuffer] = upload(GL_ARRAY_BUFFER, vertices.get(), count * 12);
+    if (normals) {
+        residentBuffers[NormalBuffer] = upload(GL_ARRAY_BUFFER, normals.get(), count * 12);
+    }
+    if (texCoords) {
+        residentBuffers[TexCoordBuffer] = upload(GL_ARRAY_BUFFER, texCoords.get(), count * 8);
+    }
+    if (colors) {
+        residentBuffers[ColorBuffer] = upload(GL_ARRAY_BUFFER, colors.get(), count * 16);
+    }
+    // The whole index array: the draw range may move over it later.
+    residentBuffers[IndexBuffer] = upload(GL_ELEMENT_ARRAY_BUFFER, indices.get(), std::uint64_t{indexTriangles} * 12);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
+
+void MeshObject::setWireframe(Wireframe mode)
+{
+    wireframe = mode;
+    if (mode == Wireframe::Off || DrawPath::isLiteral() || !indices || triangleCount == 0) {
+        return;
+    }
+    Edges& list = edges[mode == Wireframe::UniqueEdges ? 0 : 1];
+    if (list.lines.empty()) {
+        list.lines = EdgeList::linesOf(indices.get() + static_cast<std::ptrdiff_t>(firstTriangle) * 3, triangleCount,
+                                       mode == Wireframe::UniqueEdges ? EdgeList::Order::Unique
+                                                                      : EdgeList::Order::PerTriangle);
+        edgeTriangleCount = triangleCount;
+    }
 }
 
 GraphicsObject* MeshObject::getParentObject() { return parent; }

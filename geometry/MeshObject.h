@@ -1,10 +1,12 @@
 #pragma once
 
+#include "geometry/EdgeList.h"
 #include "geometry/GraphicsObject.h"
 #include "geometry/ShaderProgram.h"
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 enum class RenderMode { ClientArrays = 0, DisplayList = 1, BufferObjects = 2 };
 
@@ -48,17 +50,40 @@ public:
     // Attaches a program; the mesh releases it on destruction (deleting it when it is the last holder).
     void setShaderProgram(ShaderProgram* program);
 
+    // The mesh promises that its arrays no longer change (the draw range may still move). On the resident
+    // draw path they are uploaded into buffer objects now, once, and every later draw reads them there.
+    // The upload waits for the first draw where GL is not ready yet; on the literal path nothing happens.
+    void makeResident();
+    // Says how the mesh is drawn from now on: Off as triangles in whatever polygon mode is set; otherwise as a
+    // wireframe, under line-mode polygons with face culling off and the whole mesh in range. On the resident
+    // draw path a wireframe is drawn as lines over its edges in the given order, which light and colour each
+    // pixel as the line-mode triangles do, without the driver's polygon-to-line stage. The index array must
+    // not change after the first call with an order; positions, normals and colours may.
+    enum class Wireframe { Off, UniqueEdges, EdgesPerTriangle };
+    void setWireframe(Wireframe mode);
+    bool isResident() const { return residentBuffers[VertexBuffer] != 0; }
+
 private:
     enum BufferSlot { VertexBuffer, NormalBuffer, TexCoordBuffer, ColorBuffer, IndexBuffer, BufferSlotCount };
 
     bool isTextured() const;
     void releaseShaderProgram();
+    // The resident path: attributes from buffer objects or client arrays, triangles or the edge list.
+    bool drawResident();
+    void drawClientArrays();
+    void bindAttribute(BufferSlot slot, const float* clientArray);
+    // Bytes of vertex data a client-array draw of the current range hands to GL.
+    std::uint64_t clientBytes(std::uint64_t firstIndex, std::uint64_t indexCount) const;
+    std::uint64_t bytesPerVertex() const;
+    void uploadResident();
 
     int vertexCount;
     int normalCount;
     int texCoordCount;
     int colorCount;
     unsigned triangleCount;
+    // How many triangles the index array holds: the constructor's count, whatever range is drawn later.
+    unsigned indexTriangles;
     int firstTriangle = 0;
     std::unique_ptr<float[]> vertices;
     std::unique_ptr<float[]> normals;
@@ -74,4 +99,14 @@ private:
     // buffer-object path keeps drawing them after the client arrays are gone.
     bool hasNormals;
     bool hasTexCoords;
+    unsigned residentBuffers[BufferSlotCount] = {};
+    bool residentWanted = false;
+    // The edge lists of the two wireframe orders, made when first asked for, and their element buffers.
+    struct Edges {
+        std::vector<std::uint32_t> lines;
+        unsigned buffer = 0;
+    };
+    Edges edges[2];
+    Wireframe wireframe = Wireframe::Off;
+    unsigned edgeTriangleCount = 0;
 };

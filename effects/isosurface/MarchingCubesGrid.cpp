@@ -3,11 +3,13 @@
 #include "effects/isosurface/MarchingCubesTables.h"
 #include "effects/isosurface/Metaball.h"
 #include "effects/isosurface/SurfaceSink.h"
+#include "geometry/DrawCounter.h"
 
 #include <GL/glew.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <type_traits>
@@ -32,7 +34,14 @@ constexpr float kMinDistanceSquared = 1e-12f;
 struct GlSink {
     void color(float red, float green, float blue) { glColor3f(red, green, blue); }
     void normal(const float* normal) { glNormal3fv(normal); }
-    void vertex(const float* position) { glVertex3fv(position); }
+    void vertex(const float* position)
+    {
+        glVertex3fv(position);
+        ++vertices;
+    }
+    // Every vertex carries its colour, normal and position: nine floats.
+    std::uint64_t bytes() const { return vertices * 36; }
+    std::uint64_t vertices = 0;
 };
 
 template <class Sink>
@@ -277,6 +286,7 @@ void MarchingCubesGrid::polygonize()
     glBegin(GL_TRIANGLES);
     walkCells(sink);
     glEnd();
+    DrawCounter::countDraw(sink.bytes());
 }
 
 void MarchingCubesGrid::polygonize(SurfaceSink& sink) { walkCells(sink); }
@@ -285,6 +295,7 @@ void MarchingCubesGrid::polygonizeCell(const GridCell& cell)
 {
     GlSink sink;
     emitCell(cell, indexOf(cell), sink);
+    DrawCounter::countDraw(sink.bytes());
 }
 
 void MarchingCubesGrid::polygonizeCell(const GridCell& cell, SurfaceSink& sink) { emitCell(cell, indexOf(cell), sink); }

@@ -80,6 +80,9 @@ bool PlasmaBallInCubeScene::load()
         objects.push_back(plasmaSphere);
         const float* vertices = plasmaSphere->getVertices();
         sphereRestVertices.assign(vertices, vertices + plasmaSphere->getVertexCount() * 3);
+        // The edge list is made now, not in the frame that first needs it.
+        plasmaSphere->setWireframe(MeshObject::Wireframe::UniqueEdges);
+        plasmaSphere->setWireframe(MeshObject::Wireframe::Off);
     }
     float* colors = plasmaSphere->getColors();
     for (int i = 0; i < plasmaSphere->getColorCount() * 4; ++i) {
@@ -115,6 +118,7 @@ void PlasmaBallInCubeScene::start()
     glLoadIdentity();
     glEnable(GL_COLOR_MATERIAL);
     startTime = *timeValue;
+    linePolygons = false; // the scene before leaves polygons filled
     glShadeModel(GL_SMOOTH);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
@@ -261,6 +265,7 @@ void PlasmaBallInCubeScene::render()
     glPopMatrix();
 
     glPushMatrix();
+    plasmaSphere->setWireframe(linePolygons ? MeshObject::Wireframe::UniqueEdges : MeshObject::Wireframe::Off);
     plasmaSphere->draw();
     if (wireActive) {
         drawOverlay(t);
@@ -285,9 +290,12 @@ void PlasmaBallInCubeScene::drawOverlay(float t)
     invertBallColors(alpha);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     plasmaSphere->setScale(kOverlayScale, kOverlayScale, kOverlayScale);
+    // Blended, but the depth test (GL_LESS) turns back the second pass over an edge: each edge once.
+    plasmaSphere->setWireframe(MeshObject::Wireframe::UniqueEdges);
     plasmaSphere->draw();
     plasmaSphere->setScale(kBallScaleAfterOverlay, kBallScaleAfterOverlay, kBallScaleAfterOverlay);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    linePolygons = false;
     glDisable(GL_BLEND);
 }
 
@@ -313,6 +321,7 @@ void PlasmaBallInCubeScene::drawFlash(float t)
     glDisable(GL_BLEND);
     // The walls and the ball turn to wireframe under the fading quad until the next overlay.
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    linePolygons = true;
 }
 
 void PlasmaBallInCubeScene::stop()

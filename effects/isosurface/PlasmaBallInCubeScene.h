@@ -57,6 +57,8 @@ private:
     MeshObject* plasmaSphere = nullptr; // in the object list, which owns it
     float wireTime = 0.0f;
     bool wireActive = false;
+    // Whether polygons are drawn as lines: from a flash's end until the next overlay's.
+    bool linePolygons = false;
     float stretchTime = 0.0f;
     bool stretchActive = false;
     float timeDivisor = 1.0f;

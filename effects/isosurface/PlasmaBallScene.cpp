@@ -31,6 +31,8 @@ bool PlasmaBallScene::load()
         objects.push_back(plasmaSphere);
         const float* vertices = plasmaSphere->getVertices();
         sphereRestVertices.assign(vertices, vertices + plasmaSphere->getVertexCount() * 3);
+        // Only ever drawn as a blended wireframe: every edge of every triangle adds its light.
+        plasmaSphere->setWireframe(MeshObject::Wireframe::EdgesPerTriangle);
     }
     float* colors = plasmaSphere->getColors();
     for (int i = 0; i < plasmaSphere->getColorCount() * 4; ++i) {

@@ -1,6 +1,7 @@
 #include "effects/scenes/CylinderPlaneScene.h"
 
 #include "effects/sync/CylinderPlaneSync.h"
+#include "geometry/InstanceBatch.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 
@@ -18,6 +19,8 @@ constexpr float kFogColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 constexpr float kFogDensity = 0.08f;
 constexpr float kFogStart = 130.0f;
 constexpr float kFogEnd = 160.0f;
+constexpr float kMarkedColor[4] = {1.0f, 0.0f, 0.0f, 1.0f};
+constexpr float kPegColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 constexpr int kSpaceKey = 32;
 constexpr int kEnterKey = 13;
 
@@ -47,6 +50,8 @@ bool CylinderPlaneScene::load()
         upperHeld[k] = 0;
         lowerHeld[k] = 0;
     }
+    // Every peg is the same cylinder.
+    pegBatch = std::make_unique<InstanceBatch>(*upperPegs[0].mesh, 2 * kCellCount, InstanceBatch::Primitives::Triangles);
     for (const SyncEvent& event : kCylinderPlaneEvents) {
         addEvent(event.time, event.kind);
     }
@@ -190,6 +195,9 @@ void CylinderPlaneScene::scrollOneRow()
 
 void CylinderPlaneScene::drawPegs()
 {
+    if (pegBatch == nullptr) {
+        return;
+    }
     for (int k = 0; k < kCellCount; ++k) {
         const Peg& upper = upperPegs[k];
         const Peg& lower = lowerPegs[k];
@@ -198,17 +206,8 @@ void CylinderPlaneScene::drawPegs()
         }
         upper.mesh->setPosition(upper.x, upper.y, upper.z);
         lower.mesh->setPosition(lower.x, lower.y, lower.z);
-        if (upperHeld[k] != 0) {
-            glColor3f(1.0f, 0.0f, 0.0f);
-        } else {
-            glColor3f(1.0f, 1.0f, 1.0f);
-        }
-        upper.mesh->draw();
-        if (lowerHeld[k] != 0) {
-            glColor3f(1.0f, 0.0f, 0.0f);
-        } else {
-            glColor3f(1.0f, 1.0f, 1.0f);
-        }
-        lower.mesh->draw();
+        pegBatch->addMesh(*upper.mesh, upperHeld[k] != 0 ? kMarkedColor : kPegColor);
+        pegBatch->addMesh(*lower.mesh, lowerHeld[k] != 0 ? kMarkedColor : kPegColor);
     }
+    pegBatch->draw();
 }

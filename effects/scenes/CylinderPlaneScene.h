@@ -3,7 +3,9 @@
 #include "sequence/AbstractSceneObject.h"
 
 #include <array>
+#include <memory>
 
+class InstanceBatch;
 class MeshObject;
 
 // A low flight over an endless field of short pegs, one above and one below eye height in each cell
@@ -55,6 +57,7 @@ private:
     std::array<Peg, kCellCount> lowerPegs{};
     std::array<int, kCellCount> upperHeld{};
     std::array<int, kCellCount> lowerHeld{};
+    std::unique_ptr<InstanceBatch> pegBatch;
     float slamTime = 0.0f;
     float scrolled = 0.0f;
 };

@@ -1,5 +1,6 @@
 #include "effects/scenes/MultiBallScene.h"
 
+#include "geometry/InstanceBatch.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 
@@ -41,6 +42,11 @@ bool MultiBallScene::load()
         ball->setPosition(kShapeScale * vertex[0], kShapeScale * vertex[1], kShapeScale * vertex[2]);
         ball->setScale(kBallScale, kBallScale, kBallScale);
         objects.push_back(ball);
+    }
+    if (ballCount > 0) {
+        // Every ball is the same sphere, so the last one made stands for them all.
+        balls = std::make_unique<InstanceBatch>(*static_cast<MeshObject*>(objects.back()), ballCount,
+                                                InstanceBatch::Primitives::UniqueEdges);
     }
 
     morphIndex = 0;
@@ -100,8 +106,11 @@ void MultiBallScene::render()
     glRotatef(angle, 1.0f, 0.0f, 0.0f);
     glRotatef(angle, 0.0f, 1.0f, 0.0f);
     glRotatef(angle, 0.0f, 0.0f, 1.0f);
-    for (GraphicsObject* ball : objects) {
-        ball->draw();
+    if (balls != nullptr) {
+        for (GraphicsObject* ball : objects) {
+            balls->addMesh(*static_cast<MeshObject*>(ball), nullptr);
+        }
+        balls->draw();
     }
     glPopMatrix();
 }

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class InstanceBatch;
 class MeshObject;
 
 // A cloud of 3456 small wireframe balls that snaps from shape to shape on the beat: sphere, cube
@@ -38,6 +39,7 @@ public:
 private:
     // Only the vertex arrays are used; the shape meshes are never drawn.
     std::unique_ptr<MeshObject> shapeMeshes[4];
+    std::unique_ptr<InstanceBatch> balls;
     const float* shapeSphere = nullptr;
     const float* shapeCone = nullptr;
     const float* shapeCylinder = nullptr;

@@ -65,6 +65,8 @@ bool MultiCylinderTunnelScene::load()
                                                   tube->getPolygonCount());
     window->applyTo(*tube);
     shapeHorn(tube->getVertices(), tube->getVertexCount());
+    // From here on only the draw range moves along the tube.
+    tube->makeResident();
 
     fadeOutActive = false;
     fadeQuad = std::make_unique<FadeQuad>();

@@ -2,10 +2,12 @@
 
 #include "effects/scenes/FadeQuad.h"
 #include "effects/sync/PlasmaTunnelVelkSync.h"
+#include "geometry/DrawCounter.h"
 
 #include <GL/glew.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -199,6 +201,8 @@ void PlasmaTunnelVelkScene::drawBands()
             glVertex3fv(step->farVertex);
         }
         glEnd();
+        // Two vertices a step, each with its normal, colour and position.
+        DrawCounter::countDraw(std::uint64_t{kRingSteps} * 2 * 36);
     }
 }
 

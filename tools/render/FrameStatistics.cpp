@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-void FrameStatistics::add(const std::string& scene, double wallSeconds, double cpuSeconds)
+void FrameStatistics::add(const std::string& scene, double wallSeconds, double cpuSeconds, std::uint64_t draws,
+                          std::uint64_t vertexBytes)
 {
     if (current >= scenes.size() || scenes[current].name != scene) {
         const auto found = std::find_if(scenes.begin(), scenes.end(), [&](const Scene& s) { return s.name == scene; });
         if (found == scenes.end()) {
-            scenes.push_back({scene, {}, 0.0});
+            scenes.push_back({scene, {}, 0.0, 0, 0});
             current = scenes.size() - 1;
         } else {
             current = static_cast<std::size_t>(found - scenes.begin());
@@ -16,6 +17,8 @@ void FrameStatistics::add(const std::string& scene, double wallSeconds, double c
     }
     scenes[current].wall.push_back(wallSeconds);
     scenes[current].cpuTotal += cpuSeconds;
+    scenes[current].drawTotal += draws;
+    scenes[current].byteTotal += vertexBytes;
 }
 
 std::size_t FrameStatistics::frameCount() const
@@ -49,11 +52,13 @@ double FrameStatistics::quantile(std::vector<double> values, double q)
 
 void FrameStatistics::print(std::FILE* out) const
 {
-    std::fprintf(out, "%-22s %8s %12s %12s %14s\n", "scene", "frames", "median ms", "p99 ms", "cpu ms/frame");
+    std::fprintf(out, "%-22s %8s %12s %12s %14s %12s %12s\n", "scene", "frames", "median ms", "p99 ms",
+                 "cpu ms/frame", "draws/frame", "KB/frame");
     for (const Scene& scene : scenes) {
-        const double frames = static_cast<double>(scene.wall.size());
-        std::fprintf(out, "%-22s %8zu %12.2f %12.2f %14.2f\n", scene.name.c_str(), scene.wall.size(),
+        const double frames = std::max<double>(1.0, static_cast<double>(scene.wall.size()));
+        std::fprintf(out, "%-22s %8zu %12.2f %12.2f %14.2f %12.1f %12.1f\n", scene.name.c_str(), scene.wall.size(),
                      quantile(scene.wall, 0.5) * 1000.0, quantile(scene.wall, 0.99) * 1000.0,
-                     frames > 0 ? scene.cpuTotal / frames * 1000.0 : 0.0);
+                     scene.cpuTotal / frames * 1000.0, static_cast<double>(scene.drawTotal) / frames,
+                     static_cast<double>(scene.byteTotal) / frames / 1024.0);
     }
 }

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 // Frame times per scene: how many frames each scene rendered, their median and 99th-percentile wall
-// time, and the CPU time of the rendering thread per frame.
+// time, the CPU time of the rendering thread per frame, and what the frames asked of the GL driver:
+// draw calls and kilobytes of vertex data a frame, on average.
 class FrameStatistics {
 public:
-    void add(const std::string& scene, double wallSeconds, double cpuSeconds);
+    void add(const std::string& scene, double wallSeconds, double cpuSeconds, std::uint64_t draws = 0,
+             std::uint64_t vertexBytes = 0);
     std::size_t frameCount() const;
     std::size_t frameCount(const std::string& scene) const;
     // One row per scene, in the order the scenes first rendered.
@@ -22,6 +25,8 @@ private:
         std::string name;
         std::vector<double> wall;
         double cpuTotal = 0.0;
+        std::uint64_t drawTotal = 0;
+        std::uint64_t byteTotal = 0;
     };
     std::vector<Scene> scenes;
     std::size_t current = 0; // the scene of the last frame

@@ -49,7 +49,8 @@ bool parseSize(const char* text, int* width, int* height)
 const char* RenderOptions::usage()
 {
     return "usage: quessaly-render [--size WxH] [--fps N] [--start S] [--end S]\n"
-           "                       [--video FILE] [--frames DIR] [--sheet FILE] [--stats] [--quiet]\n";
+           "                       [--video FILE] [--frames DIR] [--sheet FILE] [--stats] [--quiet]\n"
+           "                       [--draw-path resident|literal]\n";
 }
 
 bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
@@ -69,7 +70,8 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
             continue;
         }
         const bool takesValue = option == "--size" || option == "--fps" || option == "--start" || option == "--end" ||
-                                option == "--video" || option == "--frames" || option == "--sheet";
+                                option == "--video" || option == "--frames" || option == "--sheet" ||
+                                option == "--draw-path";
         if (!takesValue) {
             *error = "unknown option '" + option + "' (see --help)";
             return false;
@@ -91,6 +93,8 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
         } else if (option == "--video") {
             video = value;
             valid = !video.empty();
+        } else if (option == "--draw-path") {
+            valid = DrawPath::parse(value, &drawPath);
         } else if (option == "--frames") {
             framesDirectory = value;
             valid = !framesDirectory.empty();

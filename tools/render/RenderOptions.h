@@ -1,5 +1,7 @@
 #pragma once
 
+#include "geometry/DrawPath.h"
+
 #include <string>
 
 // The command line of quessaly-render.
@@ -15,6 +17,7 @@ struct RenderOptions {
     bool stats = false;
     bool quiet = false;
     bool help = false;
+    DrawPath::Kind drawPath = DrawPath::Resident;
 
     // Fills the options from argv; false with a one-line reason in `error` on anything it cannot use.
     bool parse(int argc, const char* const* argv, std::string* error);

@@ -4,6 +4,8 @@
 #include "app/DemoShell.h"
 #include "effects/sync/EndingSync.h"
 #include "effects/sync/Timeline.h"
+#include "geometry/DrawCounter.h"
+#include "geometry/DrawPath.h"
 #include "platform/SdlWindow.h"
 #include "sequence/LoadingScene.h"
 #include "tools/assets/PngWriter.h"
@@ -83,6 +85,7 @@ int RenderSession::run(std::string* error)
     // Headless whatever the machine has: no display, no sound card.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     SdlWindow window;
+    DrawPath::select(options.drawPath);
     FixedClock clock(options.fps);
     std::unique_ptr<FrameReader> reader;
     std::vector<std::uint8_t> pixels;
@@ -176,7 +179,8 @@ int RenderSession::run(std::string* error)
         running = shell.runFrame();
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
         const std::string scene = keywordOf(loader.keywords[loader.currentIndex]);
-        stats.add(scene, wall, threadCpuSeconds() - cpuStart);
+        const DrawCounter::Totals traffic = DrawCounter::take();
+        stats.add(scene, wall, threadCpuSeconds() - cpuStart, traffic.draws, traffic.bytes);
         ++rendered;
         if (drawing.timed) {
             ++timedFrame;

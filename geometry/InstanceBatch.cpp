@@ -1,0 +1,225 @@
+#include "geometry/InstanceBatch.h"
+
+#include "geometry/DrawCounter.h"
+#include "geometry/EdgeList.h"
+#include "geometry/DrawPath.h"
+#include "geometry/MeshObject.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+#include <utility>
+
+namespace {
+
+// The inverse transpose of the upper 3 × 3 of a column-major matrix, column-major: what GL applies to normals.
+void normalMatrix(const float* m, float* out)
+{
+    const float a = m[0], b = m[4], c = m[8];
+    const float d = m[1], e = m[5], f = m[9];
+    const float g = m[2], h = m[6], i = m[10];
+    const float cofactor[9] = {e * i - f * h, f * g - d * i, d * h - e * g,
+                               c * h - b * i, a * i - c * g, b * g - a * h,
+                               b * f - c * e, c * d - a * f, a * e - b * d};
+    const float determinant = a * cofactor[0] + b * cofactor[1] + c * cofactor[2];
+    const float inverse = determinant != 0.0f ? 1.0f / determinant : 0.0f;
+    // Row r of the cofactor matrix is column r of the inverse transpose's transpose: out(row, col) = C(row, col) / det.
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            out[col * 3 + row] = cofactor[row * 3 + col] * inverse;
+        }
+    }
+}
+
+} // namespace
+
+InstanceBatch::InstanceBatch(MeshObject& shape, unsigned capacity, Primitives primitives, unsigned polygonMode)
+    : capacity(std::max(1u, capacity)), polygonMode(polygonMode),
+      glPrimitive(primitives == Primitives::UniqueEdges ? GL_LINES : GL_TRIANGLES)
+{
+    if (DrawPath::isLiteral()) {
+        return;
+    }
+    const float* positions = shape.getVertices();
+    const float* normals = shape.getNormals();
+    const float* colors = shape.getColors();
+    const std::uint32_t* indices = shape.getIndices();
+    shapeHasNormals = normals != nullptr;
+    shapeHasColors = colors != nullptr;
+    if (positions == nullptr || indices == nullptr) {
+        return;
+    }
+
+    // Copies that share every attribute are one vertex, so each copy transforms as few as it can.
+    std::map<std::array<float, 10>, std::uint32_t> welded;
+    std::vector<std::uint32_t> triangles;
+    const unsigned triangleCount = shape.getPolygonCount();
+    for (std::size_t k = 0; k < std::size_t{triangleCount} * 3; ++k) {
+        const std::uint32_t v = indices[k];
+        Vertex vertex{{positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]}, {0, 0, 1}, {1, 1, 1, 1}};
+        if (normals != nullptr) {
+            std::copy_n(normals + 3 * v, 3, vertex.normal);
+        }
+        if (colors != nullptr) {
+            std::copy_n(colors + 4 * v, 4, vertex.color);
+        }
+        std::array<float, 10> key;
+        static_assert(sizeof key == sizeof vertex, "a vertex is ten floats");
+        std::memcpy(key.data(), &vertex, sizeof key);
+        const auto found = welded.emplace(key, static_cast<std::uint32_t>(shapeVertices.size()));
+        if (found.second) {
+            shapeVertices.push_back(vertex);
+        }
+        triangles.push_back(found.first->second);
+    }
+    if (primitives == Primitives::Triangles) {
+        shapeElements = triangles;
+    } else {
+        shapeElements = EdgeList::linesOf(triangles.data(), triangles.size() / 3, EdgeList::Order::Unique);
+    }
+
+    // The copies' elements never change: each copy's are the shape's, moved past the copies before it.
+    pendingElements.reserve(shapeElements.size() * this->capacity);
+    const auto shapeSize = static_cast<std::uint32_t>(shapeVertices.size());
+    for (std::uint32_t copy = 0; copy < this->capacity; ++copy) {
+        for (std::uint32_t element : shapeElements) {
+            pendingElements.push_back(element + copy * shapeSize);
+        }
+    }
+    stream.resize(shapeVertices.size() * this->capacity);
+    if (glGenBuffers != nullptr) {
+        createBuffers();
+    }
+}
+
+void InstanceBatch::createBuffers()
+{
+    glGenBuffers(1, &elementBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
+    const std::size_t bytes = pendingElements.size() * 4;
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), pendingElements.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    DrawCounter::countUpload(bytes);
+    glGenBuffers(1, &vertexBuffer);
+    std::vector<std::uint32_t>().swap(pendingElements);
+}
+
+bool InstanceBatch::batching() const { return !DrawPath::isLiteral() && !stream.empty(); }
+
+InstanceBatch::~InstanceBatch()
+{
+    if (vertexBuffer != 0) {
+        glDeleteBuffers(1, &vertexBuffer);
+    }
+    if (elementBuffer != 0) {
+        glDeleteBuffers(1, &elementBuffer);
+    }
+}
+
+void InstanceBatch::setPolygonMode() const
+{
+    if (polygonMode != 0) {
+        glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+    }
+}
+
+void InstanceBatch::addMesh(MeshObject& mesh, const float* rgba)
+{
+    if (!batching()) {
+        setPolygonMode();
+        if (rgba != nullptr) {
+            glColor4fv(rgba);
+        }
+        mesh.draw();
+        return;
+    }
+    mesh.updateMatrix();
+    add(mesh.getMatrix(), rgba);
+}
+
+void InstanceBatch::addNode(GraphicsObject& node, const float* rgba)
+{
+    if (!batching()) {
+        setPolygonMode();
+        if (rgba != nullptr) {
+            glColor4fv(rgba);
+        }
+        node.drawTransformed();
+        return;
+    }
+    add(node.getMatrix(), rgba);
+}
+
+void InstanceBatch::add(const float* m, const float* rgba)
+{
+    if (instances == capacity) {
+        draw();
+    }
+    if (instances == 0) {
+        drawsColors = shapeHasColors || rgba != nullptr;
+    }
+    float n[9];
+    normalMatrix(m, n);
+    Vertex* out = stream.data() + std::size_t{instances} * shapeVertices.size();
+    for (const Vertex& in : shapeVertices) {
+        const float x = in.position[0], y = in.position[1], z = in.position[2];
+        out->position[0] = m[0] * x + m[4] * y + m[8] * z + m[12];
+        out->position[1] = m[1] * x + m[5] * y + m[9] * z + m[13];
+        out->position[2] = m[2] * x + m[6] * y + m[10] * z + m[14];
+        const float nx = in.normal[0], ny = in.normal[1], nz = in.normal[2];
+        out->normal[0] = n[0] * nx + n[3] * ny + n[6] * nz;
+        out->normal[1] = n[1] * nx + n[4] * ny + n[7] * nz;
+        out->normal[2] = n[2] * nx + n[5] * ny + n[8] * nz;
+        if (shapeHasColors || rgba == nullptr) {
+            std::memcpy(out->color, in.color, sizeof out->color);
+        } else {
+            std::memcpy(out->color, rgba, sizeof out->color);
+        }
+        ++out;
+    }
+    ++instances;
+}
+
+void InstanceBatch::draw()
+{
+    if (instances == 0) {
+        return;
+    }
+    if (elementBuffer == 0) {
+        createBuffers();
+    }
+    setPolygonMode();
+    glDisable(GL_RESCALE_NORMAL);
+    const std::size_t vertexCount = std::size_t{instances} * shapeVertices.size();
+    const std::size_t bytes = vertexCount * sizeof(Vertex);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    // A new store each time: the driver need not wait for the last frame's draw to finish with the old one.
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), stream.data(), GL_STREAM_DRAW);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, position)));
+    if (shapeHasNormals) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, normal)));
+    }
+    if (drawsColors) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, color)));
+    }
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
+    glDrawRangeElements(glPrimitive, 0, static_cast<GLuint>(vertexCount - 1),
+                        static_cast<GLsizei>(shapeElements.size() * instances), GL_UNSIGNED_INT, nullptr);
+    DrawCounter::countDraw(bytes);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    if (drawsColors && !shapeHasColors) {
+        // As after the literal copies: the last copy's colour stays current.
+        glColor4fv(stream[vertexCount - 1].color);
+    }
+    instances = 0;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class GraphicsObject;
+class MeshObject;
+
+// Many copies of one small mesh, each under its own transform and colour. On the literal draw path every
+// copy is drawn as it is added, one draw each under its own matrix; on the resident path the copies are
+// transformed on the processor into one array and drawn together when the batch fills up or is drawn.
+// Positions and normals come out as GL would transform them (normals by the inverse transpose, so a
+// scaled copy lights as it did under its own matrix with GL_NORMALIZE off). Textures are not drawn.
+class InstanceBatch {
+public:
+    enum class Primitives {
+        Triangles,
+        // The shape's edges once each as lines: for wireframes drawn without face culling or blending.
+        UniqueEdges,
+    };
+
+    // `shape` gives the triangles, normals and colours every copy shares (its arrays are read here, once);
+    // `capacity` copies are drawn together. `polygonMode` (GL_FILL or GL_LINE), when not 0, is set for
+    // every copy; 0 leaves the caller's. The buffers are made here when GL is
+    // ready, else at the first draw.
+    InstanceBatch(MeshObject& shape, unsigned capacity, Primitives primitives, unsigned polygonMode = 0);
+    ~InstanceBatch();
+    InstanceBatch(const InstanceBatch&) = delete;
+    InstanceBatch& operator=(const InstanceBatch&) = delete;
+
+    // A copy of `mesh` under its own transform (rebuilt from its position, rotation and scale), in `rgba`
+    // when the shape has no colours of its own; literally, `mesh.draw()` after glColor4fv(rgba).
+    void addMesh(MeshObject& mesh, const float* rgba);
+    // A copy under `node`'s matrix as it stands; literally, `node.drawTransformed()` after glColor4fv(rgba).
+    void addNode(GraphicsObject& node, const float* rgba);
+    // Draws what was added since the last draw.
+    void draw();
+
+private:
+    struct Vertex {
+        float position[3];
+        float normal[3];
+        float color[4];
+    };
+
+    void add(const float* matrix, const float* rgba);
+    void setPolygonMode() const;
+    bool batching() const;
+    void createBuffers();
+
+    std::vector<Vertex> shapeVertices; // welded: equal vertices of the shape kept once
+    std::vector<std::uint32_t> shapeElements;
+    bool shapeHasNormals = false;
+    bool shapeHasColors = false;
+    bool drawsColors = false;
+    unsigned capacity;
+    unsigned polygonMode;
+    unsigned glPrimitive;
+    std::vector<Vertex> stream;
+    unsigned instances = 0;
+    unsigned vertexBuffer = 0;
+    unsigned elementBuffer = 0;
+    std::vector<std::uint32_t> pendingElements; // until the element buffer is made
+};
