@@ -1,52 +1,10 @@
 #include "geometry/GraphicsObject.h"
 
+#include "geometry/Matrix4.h"
+
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Column-major 4x4 product, each element accumulated as ((a0*b0 + a1*b1) + a2*b2) + a3*b3 in floats.
-void multiplyMatrices(const float* a, const float* b, float* out)
-{
-    for (int column = 0; column < 4; ++column) {
-        for (int row = 0; row < 4; ++row) {
-            float sum = a[0 * 4 + row] * b[column * 4 + 0];
-            sum += a[1 * 4 + row] * b[column * 4 + 1];
-            sum += a[2 * 4 + row] * b[column * 4 + 2];
-            sum += a[3 * 4 + row] * b[column * 4 + 3];
-            out[column * 4 + row] = sum;
-        }
-    }
-}
-
-// The matrix glRotatef builds, with the angle in radians; a zero axis gives the identity.
-void rotationMatrix(float angle, float x, float y, float z, float* out)
-{
-    std::fill(out, out + 16, 0.0f);
-    out[15] = 1.0f;
-    const float length = std::sqrt(x * x + y * y + z * z);
-    if (length == 0.0f) {
-        out[0] = out[5] = out[10] = 1.0f;
-        return;
-    }
-    x /= length;
-    y /= length;
-    z /= length;
-    const float ca = std::cos(angle);
-    const float sa = std::sin(angle);
-    const float ta = 1.0f - ca;
-    out[0] = ca + ta * x * x;
-    out[1] = ta * x * y + sa * z;
-    out[2] = ta * x * z - sa * y;
-    out[4] = ta * x * y - sa * z;
-    out[5] = ca + ta * y * y;
-    out[6] = ta * y * z + sa * x;
-    out[8] = ta * x * z + sa * y;
-    out[9] = ta * y * z - sa * x;
-    out[10] = ca + ta * z * z;
-}
-
-} // namespace
 
 void GraphicsObject::setParent(GraphicsObject* newParent) { parent = newParent; }
 GraphicsObject* GraphicsObject::getParent() { return parent; }
@@ -133,8 +91,8 @@ void GraphicsObject::updateMatrix()
     }
 
     float rotationPart[16];
-    rotationMatrix(angle, axisX, axisY, axisZ, rotationPart);
-    multiplyMatrices(rotationPart, scaleMatrix, matrix);
+    Matrix4::rotation(angle, axisX, axisY, axisZ, rotationPart);
+    Matrix4::multiply(rotationPart, scaleMatrix, matrix);
     matrix[12] = position.x;
     matrix[13] = position.y;
     matrix[14] = position.z;
@@ -143,6 +101,6 @@ void GraphicsObject::updateMatrix()
     if (parent != nullptr) {
         float local[16];
         std::copy(matrix, matrix + 16, local);
-        multiplyMatrices(parent->getMatrix(), local, matrix);
+        Matrix4::multiply(parent->getMatrix(), local, matrix);
     }
 }

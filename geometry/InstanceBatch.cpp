@@ -2,6 +2,7 @@
 
 #include "geometry/DrawCounter.h"
 #include "geometry/EdgeList.h"
+#include "geometry/Matrix4.h"
 #include "geometry/DrawPath.h"
 #include "geometry/MeshObject.h"
 
@@ -140,23 +141,22 @@ void InstanceBatch::addMesh(MeshObject& mesh, const float* rgba)
     add(mesh.getMatrix(), rgba);
 }
 
-void InstanceBatch::addNode(GraphicsObject& node, const float* rgba)
+void InstanceBatch::setFrame(const float* modelview)
 {
-    if (!batching()) {
-        setPolygonMode();
-        if (rgba != nullptr) {
-            glColor4fv(rgba);
-        }
-        node.drawTransformed();
-        return;
-    }
-    add(node.getMatrix(), rgba);
+    std::copy(modelview, modelview + 16, frame);
+    framed = true;
 }
 
-void InstanceBatch::add(const float* m, const float* rgba)
+void InstanceBatch::add(const float* model, const float* rgba)
 {
     if (instances == capacity) {
         draw();
+    }
+    float placed[16];
+    const float* m = model;
+    if (framed) {
+        Matrix4::multiply(frame, model, placed);
+        m = placed;
     }
     if (instances == 0) {
         drawsColors = shapeHasColors || rgba != nullptr;
@@ -193,6 +193,10 @@ void InstanceBatch::draw()
     }
     setPolygonMode();
     glDisable(GL_RESCALE_NORMAL);
+    if (framed) {
+        glPushMatrix();
+        glLoadIdentity();
+    }
     const std::size_t vertexCount = std::size_t{instances} * shapeVertices.size();
     const std::size_t bytes = vertexCount * sizeof(Vertex);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
@@ -217,6 +221,9 @@ void InstanceBatch::draw()
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
+    if (framed) {
+        glPopMatrix();
+    }
     if (drawsColors && !shapeHasColors) {
         // As after the literal copies: the last copy's colour stays current.
         glColor4fv(stream[vertexCount - 1].color);

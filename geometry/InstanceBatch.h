@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-class GraphicsObject;
 class MeshObject;
 
 // Many copies of one small mesh, each under its own transform and colour. On the literal draw path every
@@ -31,8 +30,10 @@ public:
     // A copy of `mesh` under its own transform (rebuilt from its position, rotation and scale), in `rgba`
     // when the shape has no colours of its own; literally, `mesh.draw()` after glColor4fv(rgba).
     void addMesh(MeshObject& mesh, const float* rgba);
-    // A copy under `node`'s matrix as it stands; literally, `node.drawTransformed()` after glColor4fv(rgba).
-    void addNode(GraphicsObject& node, const float* rgba);
+    // The modelview matrix in effect where the copies are drawn, as the caller built it for GL. Copies added
+    // after this are transformed by it too and drawn in eye coordinates, so positions far from the origin
+    // round as they do under GL's own matrix product rather than losing the small offsets of small copies.
+    void setFrame(const float* modelview);
     // Draws what was added since the last draw.
     void draw();
 
@@ -61,4 +62,6 @@ private:
     unsigned vertexBuffer = 0;
     unsigned elementBuffer = 0;
     std::vector<std::uint32_t> pendingElements; // until the element buffer is made
+    float frame[16] = {};
+    bool framed = false;
 };

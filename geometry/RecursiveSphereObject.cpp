@@ -1,6 +1,5 @@
 #include "geometry/RecursiveSphereObject.h"
 
-#include "geometry/InstanceBatch.h"
 #include "geometry/MeshObject.h"
 
 #include <GL/glew.h>
@@ -21,21 +20,19 @@ void RecursiveSphereObject::drawChildren() {}
 
 unsigned RecursiveSphereObject::getPolygonCount() { return mesh->getPolygonCount(); }
 
-void RecursiveSphereObject::drawTree(int minLevel, int level, const float* pathColour, InstanceBatch& pathBatch,
-                                     InstanceBatch& branchBatch)
+void RecursiveSphereObject::drawTree(int minLevel, int level, const float* pathColour)
 {
-    static constexpr float kBranchColour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const float pathRgba[4] = {pathColour[0], pathColour[1], pathColour[2], 0.8f};
-    auto drawNode = [&](RecursiveSphereObject& node) {
+    auto drawNode = [pathColour](RecursiveSphereObject& node) {
         if (node.onPath) {
-            pathBatch.addNode(node, pathRgba);
+            glColor4f(pathColour[0], pathColour[1], pathColour[2], 0.8f);
+            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         } else {
-            branchBatch.addNode(node, kBranchColour);
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
         }
+        node.drawTransformed();
     };
     walkTree(minLevel, level, drawNode);
-    pathBatch.draw();
-    branchBatch.draw();
     // drawGeometry leaves the shared mesh's normal array enabled; a later draw without normals must
     // not read it.
     glDisableClientState(GL_NORMAL_ARRAY);

@@ -2,7 +2,6 @@
 
 #include "geometry/GraphicsObject.h"
 
-class InstanceBatch;
 class MeshObject;
 
 // A node of the fractal sphere tree: a transform that draws a mesh many nodes share. Its matrix is
@@ -23,11 +22,8 @@ public:
     unsigned getPolygonCount() override;
 
     // Draws this node and the nodes below it in the level window: path nodes solid in `pathColour`
-    // (RGB, alpha 0.8) through `pathBatch`, all others as white wireframe through `branchBatch`. `level` is
-    // this node's depth (0 at the root). The batches are made with the meshes of the path and of the
-    // branches, and the polygon modes GL_FILL and GL_LINE.
-    void drawTree(int minLevel, int level, const float* pathColour, InstanceBatch& pathBatch,
-                  InstanceBatch& branchBatch);
+    // (RGB, alpha 0.8), all others as white wireframe. `level` is this node's depth (0 at the root).
+    void drawTree(int minLevel, int level, const float* pathColour);
 
     // Calls visit(node) for every node drawTree draws, in the same order.
     template <class Visit>

@@ -2,6 +2,7 @@
 
 #include "effects/sync/CylinderPlaneSync.h"
 #include "geometry/InstanceBatch.h"
+#include "geometry/Matrix4.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 
@@ -102,10 +103,20 @@ void CylinderPlaneScene::render()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
 
+    const float roll = 30.0f * std::sin(elapsed) * std::cos(elapsed);
     glRotatef(elapsed, 0.0f, 1.0f, 0.0f);
-    glRotatef(30.0f * std::sin(elapsed) * std::cos(elapsed), 0.0f, 0.0f, 1.0f);
+    glRotatef(roll, 0.0f, 0.0f, 1.0f);
     position[2] = kFlightSpeed * elapsed;
     glTranslatef(position[0], position[1], position[2]);
+    // The same view for the peg batch, which places the pegs through it (start leaves the identity below).
+    float view[16];
+    Matrix4::identity(view);
+    Matrix4::rotate(view, elapsed, 0.0f, 1.0f, 0.0f);
+    Matrix4::rotate(view, roll, 0.0f, 0.0f, 1.0f);
+    Matrix4::translate(view, position[0], position[1], position[2]);
+    if (pegBatch != nullptr) {
+        pegBatch->setFrame(view);
+    }
 
     const float light[4] = {3.0f * std::sin(elapsed), 0.0f, 3.0f * std::cos(now), 0.0f};
     glLightfv(GL_LIGHT0, GL_POSITION, light);

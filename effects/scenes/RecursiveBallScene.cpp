@@ -2,7 +2,6 @@
 
 #include "effects/scenes/SphereTree.h"
 #include "effects/sync/RecursiveBallSync.h"
-#include "geometry/InstanceBatch.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "geometry/RecursiveSphereObject.h"
@@ -25,8 +24,6 @@ constexpr float kFogColor[4] = {0.1f, 0.1f, 0.2f, 1.0f};
 constexpr float kFogDensity = 0.3f;
 constexpr int kFogFromSegment = 4;
 constexpr float kStopClearColor[4] = {0.1f, 0.1f, 0.3f, 0.0f};
-constexpr unsigned kPathBatchSize = 64;
-constexpr unsigned kBranchBatchSize = 1024;
 
 struct Word {
     const char* texture;
@@ -79,11 +76,6 @@ bool RecursiveBallScene::load()
     for (int i = 0; i < SphereTree::kPathLength; ++i) {
         directions.push_back(std::rand() % 4);
     }
-    // A frame draws a few path spheres and up to a few thousand branch spheres.
-    pathBatch = std::make_unique<InstanceBatch>(*pathSphereMesh, kPathBatchSize, InstanceBatch::Primitives::Triangles,
-                                                GL_FILL);
-    branchBatch = std::make_unique<InstanceBatch>(*branchSphereMesh, kBranchBatchSize,
-                                                  InstanceBatch::Primitives::Triangles, GL_LINE);
     tree = std::make_unique<SphereTree>(pathSphereMesh.get(), branchSphereMesh.get(), directions);
     std::printf(" Total objects created:  %d\n", tree->getSpheresCreated());
 
@@ -144,7 +136,7 @@ void RecursiveBallScene::render()
         glMultMatrixf(view);
         glTranslatef(-camera.position.x, -camera.position.y, -camera.position.z);
         glColor3f(1.0f, 1.0f, 1.0f);
-        tree->getRoot()->drawTree(minLevel, 0, pathColour(), *pathBatch, *branchBatch);
+        tree->getRoot()->drawTree(minLevel, 0, pathColour());
     }
 
     glLoadIdentity();

@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-class InstanceBatch;
 class MeshObject;
 class SphereTree;
 
@@ -48,8 +47,6 @@ private:
     CameraPath cameraPath;
     std::unique_ptr<MeshObject> pathSphereMesh;
     std::unique_ptr<MeshObject> branchSphereMesh;
-    std::unique_ptr<InstanceBatch> pathBatch;
-    std::unique_ptr<InstanceBatch> branchBatch;
     std::unique_ptr<SphereTree> tree;
     float wordStart[kWordCount] = {};
     bool wordActive[kWordCount] = {};

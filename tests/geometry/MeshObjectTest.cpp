@@ -1,3 +1,5 @@
+#include "geometry/DrawCounter.h"
+#include "geometry/DrawPath.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "support/HeadlessGL.h"
@@ -5,6 +7,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -85,6 +88,41 @@ TEST_F(MeshObjectTest, DrawRangeDrawsExactlyItsTriangles)
     EXPECT_COLOR(pixel(2, 5), kBlack);
     EXPECT_COLOR(strip(1), kBlack);
     expectClientArraysDisabled();
+}
+
+TEST_F(MeshObjectTest, AResidentMeshIsUploadedOnceAndItsRangeMovesOverTheWholeIndexArray)
+{
+    auto mesh = fourStrips();
+    // Made resident while a short range is set: the range may later move past it.
+    mesh->setDrawRange(0, 2);
+    DrawCounter::take();
+    mesh->makeResident();
+    EXPECT_GT(DrawCounter::take().bytes, 0u);
+    for (int strip = 0; strip < 4; ++strip) {
+        clear();
+        mesh->setDrawRange(2 * strip, 2);
+        mesh->draw();
+        const DrawCounter::Totals traffic = DrawCounter::take();
+        EXPECT_EQ(traffic.draws, 1u);
+        EXPECT_EQ(traffic.bytes, 0u) << "a resident draw sends nothing";
+        for (int other = 0; other < 4; ++other) {
+            EXPECT_COLOR(this->strip(other), other == strip ? kWhite : kBlack) << "range at strip " << strip;
+        }
+    }
+    expectClientArraysDisabled();
+
+    // Drawn from the buffers, not the arrays: moving every position away changes nothing drawn.
+    std::fill_n(mesh->getVertices(), 3 * mesh->getVertexCount(), 5.0f);
+    clear();
+    mesh->draw();
+    EXPECT_COLOR(strip(3), kWhite);
+    // The literal path reads the arrays at every draw, and sends them.
+    DrawPath::select(DrawPath::Literal);
+    clear();
+    mesh->draw();
+    DrawPath::select(DrawPath::Resident);
+    EXPECT_COLOR(strip(3), kBlack);
+    EXPECT_GT(DrawCounter::take().bytes, 0u);
 }
 
 TEST_F(MeshObjectTest, TextureStateAroundDraw)

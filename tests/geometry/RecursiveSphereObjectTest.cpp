@@ -1,4 +1,3 @@
-#include "geometry/InstanceBatch.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "geometry/RecursiveSphereObject.h"
@@ -20,20 +19,7 @@ constexpr float kGreen[3] = {0.0f, 1.0f, 0.0f};
 class HandTree {
 public:
     // Without vertex colours, like the sphere meshes, so the node's colour shows.
-    HandTree()
-        : square(makeSquare()), pathBatch(*square, 8, InstanceBatch::Primitives::Triangles, GL_FILL),
-          branchBatch(*square, 8, InstanceBatch::Primitives::Triangles, GL_LINE)
-    {
-    }
-
-    static MeshObject* makeSquare()
-    {
-        MeshObject* square = PrimitiveFactory::createPlane(1, 1, 0.4f, 0.4f);
-        square->releaseColors();
-        return square;
-    }
-
-    void draw(RecursiveSphereObject* node, int minLevel) { node->drawTree(minLevel, 0, kGreen, pathBatch, branchBatch); }
+    HandTree() : square(PrimitiveFactory::createPlane(1, 1, 0.4f, 0.4f)) { square->releaseColors(); }
 
     RecursiveSphereObject* add(RecursiveSphereObject* parent, bool onPath, float x, float y)
     {
@@ -48,8 +34,6 @@ public:
     }
 
     std::unique_ptr<MeshObject> square;
-    InstanceBatch pathBatch;
-    InstanceBatch branchBatch;
     std::vector<std::unique_ptr<RecursiveSphereObject>> nodes;
 };
 
@@ -83,7 +67,7 @@ TEST_F(RecursiveSphereObjectTest, APathNodeAboveTheWindowIsDrawnButItsOtherChild
     tree.add(level3, false, 0.5f, 0.0f);                                      // at (0.6, 0.6), level 4
 
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    tree.draw(root, 3);
+    root->drawTree(3, 0, kGreen);
 
     EXPECT_TRUE(isGreen(pixel(toPixel(-0.9f), toPixel(-0.9f)))) << "path node at level 0";
     EXPECT_COLOR(pixel(toPixel(0.1f), toPixel(-0.9f)), kBlack) << "side child at level 1";
@@ -109,7 +93,7 @@ TEST_F(RecursiveSphereObjectTest, DrawingUsesTheMatrixComputedAtBuildTime)
     RecursiveSphereObject* node = tree.add(nullptr, true, -0.9f, -0.9f);
     // Moving a node after its matrix was computed must not move what is drawn: nothing recomputes it.
     node->setPosition(0.5f, 0.5f, 0.0f);
-    tree.draw(node, 0);
+    node->drawTree(0, 0, kGreen);
     EXPECT_TRUE(isGreen(pixel(toPixel(-0.9f), toPixel(-0.9f))));
     EXPECT_COLOR(pixel(toPixel(0.5f), toPixel(0.5f)), kBlack);
 }

@@ -153,6 +153,9 @@ int RenderSession::run(std::string* error)
         if (!options.sheet.empty()) {
             sheet.offer(info.time, frame);
         }
+        if (frameSink && !frameSink(info.time, frame, &failure)) {
+            return false;
+        }
         ++written;
         return true;
     };

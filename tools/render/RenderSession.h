@@ -4,7 +4,10 @@
 #include "tools/render/FrameStatistics.h"
 #include "tools/render/RenderOptions.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Plays the show on a fixed-timestep clock and sends its frames to the outputs the options ask for.
@@ -17,6 +20,11 @@ public:
     // Exit status: 0 when the show ended by itself or reached --end; otherwise 1 with the reason in `error`.
     int run(std::string* error);
 
+    // Also hands every written frame to `sink`: its music time and its RGBA pixels, bottom row first.
+    // A sink that returns false stops the run with the reason it gives.
+    using FrameSink = std::function<bool(double time, const std::vector<std::uint8_t>& rgba, std::string* error)>;
+    void setFrameSink(FrameSink sink) { frameSink = std::move(sink); }
+
     const FrameStatistics& statistics() const { return stats; }
     long framesWritten() const { return written; }
     long framesRendered() const { return rendered; }
@@ -25,6 +33,7 @@ private:
     RenderOptions options;
     std::vector<SceneRow> scenes;
     FrameStatistics stats;
+    FrameSink frameSink;
     long written = 0;
     long rendered = 0;
 };

@@ -1,0 +1,16 @@
+#pragma once
+
+// Column-major 4 × 4 matrices as GL keeps them, for code that needs on the processor the matrices it
+// also hands to GL.
+class Matrix4 {
+public:
+    static void identity(float* out);
+    // out = a × b, each element accumulated as ((a0*b0 + a1*b1) + a2*b2) + a3*b3 in floats; out may not alias.
+    static void multiply(const float* a, const float* b, float* out);
+    // The matrix glRotatef builds, with the angle in radians; a zero axis gives the identity.
+    static void rotation(float angle, float x, float y, float z, float* out);
+    // m = m × the matrix of glRotatef(degrees, x, y, z), as glRotatef does to the current matrix.
+    static void rotate(float* m, float degrees, float x, float y, float z);
+    // m = m × the matrix of glTranslatef(x, y, z).
+    static void translate(float* m, float x, float y, float z);
+};
