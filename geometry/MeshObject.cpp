@@ -8,6 +8,20 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+
+GLuint uploadBuffer(GLenum target, const void* data, std::int64_t bytes)
+{
+    GLuint name = 0;
+    glGenBuffers(1, &name);
+    glBindBuffer(target, name);
+    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
+    DrawCounter::countUpload(static_cast<std::uint64_t>(bytes));
+    return name;
+}
+
+} // namespace
+
 MeshObject::MeshObject(float* vertices, float* normals, float* texCoords, float* colors, std::uint32_t* indices,
                        int vertexCount, int normalCount, int texCoordCount, int colorCount, unsigned triangleCount)
     : vertexCount(vertexCount), normalCount(normalCount), texCoordCount(texCoordCount), colorCount(colorCount),
@@ -227,11 +241,8 @@ bool MeshObject::drawResident()
     }
     Edges* lines = wireframe == Wireframe::Off ? nullptr : &edges[wireframe == Wireframe::UniqueEdges ? 0 : 1];
     if (lines != nullptr && lines->buffer == 0 && !lines->lines.empty()) {
-        glGenBuffers(1, &lines->buffer);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->buffer);
-        const std::uint64_t bytes = lines->lines.size() * 4;
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), lines->lines.data(), GL_STATIC_DRAW);
-        DrawCounter::countUpload(bytes);
+        lines->buffer = uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->lines.data(),
+                                     static_cast<std::int64_t>(lines->lines.size() * 4));
     }
     const bool asEdges = lines != nullptr && lines->buffer != 0 && firstTriangle == 0 &&
                          triangleCount == edgeTriangleCount;
@@ -295,27 +306,20 @@ void MeshObject::uploadResident()
     if (isResident()) {
         return;
     }
-    const auto upload = [](GLenum target, const void* data, std::uint64_t bytes) {
-        GLuint name = 0;
-        glGenBuffers(1, &name);
-        glBindBuffer(target, name);
-        glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
-        DrawCounter::countUpload(bytes);
-        return name;
-    };
-    const std::uint64_t count = static_cast<std::uint64_t>(vertexCount);
-    residentBuffers[VertexBuffer] = upload(GL_ARRAY_BUFFER, vertices.get(), count * 12);
+    const std::int64_t count = vertexCount;
+    residentBuffers[VertexBuffer] = uploadBuffer(GL_ARRAY_BUFFER, vertices.get(), count * 12);
     if (normals) {
-        residentBuffers[NormalBuffer] = upload(GL_ARRAY_BUFFER, normals.get(), count * 12);
+        residentBuffers[NormalBuffer] = uploadBuffer(GL_ARRAY_BUFFER, normals.get(), count * 12);
     }
     if (texCoords) {
-        residentBuffers[TexCoordBuffer] = upload(GL_ARRAY_BUFFER, texCoords.get(), count * 8);
+        residentBuffers[TexCoordBuffer] = uploadBuffer(GL_ARRAY_BUFFER, texCoords.get(), count * 8);
     }
     if (colors) {
-        residentBuffers[ColorBuffer] = upload(GL_ARRAY_BUFFER, colors.get(), count * 16);
+        residentBuffers[ColorBuffer] = uploadBuffer(GL_ARRAY_BUFFER, colors.get(), count * 16);
     }
     // The whole index array: the draw range may move over it later.
-    residentBuffers[IndexBuffer] = upload(GL_ELEMENT_ARRAY_BUFFER, indices.get(), std::uint64_t{indexTriangles} * 12);
+    residentBuffers[IndexBuffer] =
+        uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.get(), std::int64_t{indexTriangles} * 12);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
@@ -386,19 +390,6 @@ Vector3 MeshObject::getWorldPosition()
 
 void MeshObject::setTexture(unsigned newTexture) { texture = newTexture; }
 RenderMode MeshObject::getRenderMode() { return renderMode; }
-
-namespace {
-
-GLuint uploadBuffer(GLenum target, const void* data, std::int64_t bytes)
-{
-    GLuint name = 0;
-    glGenBuffers(1, &name);
-    glBindBuffer(target, name);
-    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
-    return name;
-}
-
-} // namespace
 
 void MeshObject::buildBufferObjects(bool recursive, bool releaseArrays)
 {
