@@ -1,9 +1,10 @@
 #include "geometry/InstanceBatch.h"
 
+#include "geometry/BufferUpload.h"
 #include "geometry/DrawCounter.h"
+#include "geometry/DrawPath.h"
 #include "geometry/EdgeList.h"
 #include "geometry/Matrix4.h"
-#include "geometry/DrawPath.h"
 #include "geometry/MeshObject.h"
 
 #include <GL/glew.h>
@@ -91,19 +92,15 @@ InstanceBatch::InstanceBatch(MeshObject& shape, unsigned capacity, Primitives pr
         }
     }
     stream.resize(shapeVertices.size() * this->capacity);
-    if (glGenBuffers != nullptr) {
+    if (bufferObjectsReady()) {
         createBuffers();
     }
 }
 
 void InstanceBatch::createBuffers()
 {
-    glGenBuffers(1, &elementBuffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
-    const std::size_t bytes = pendingElements.size() * 4;
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), pendingElements.data(), GL_STATIC_DRAW);
+    elementBuffer = uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, pendingElements.data(), pendingElements.size() * 4);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    DrawCounter::countUpload(bytes);
     glGenBuffers(1, &vertexBuffer);
     std::vector<std::uint32_t>().swap(pendingElements);
 }

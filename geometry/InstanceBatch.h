@@ -20,8 +20,7 @@ public:
 
     // `shape` gives the triangles, normals and colours every copy shares (its arrays are read here, once);
     // `capacity` copies are drawn together. `polygonMode` (GL_FILL or GL_LINE), when not 0, is set for
-    // every copy; 0 leaves the caller's. The buffers are made here when GL is
-    // ready, else at the first draw.
+    // every copy; 0 leaves the caller's. The buffers are made here when GL is ready, else at the first draw.
     InstanceBatch(MeshObject& shape, unsigned capacity, Primitives primitives, unsigned polygonMode = 0);
     ~InstanceBatch();
     InstanceBatch(const InstanceBatch&) = delete;

@@ -1,26 +1,14 @@
 #include "geometry/MeshObject.h"
 
+#include "geometry/BufferUpload.h"
 #include "geometry/DrawCounter.h"
 #include "geometry/DrawPath.h"
+#include "geometry/EdgeList.h"
 
 #include <GL/glew.h>
 
 #include <algorithm>
 #include <utility>
-
-namespace {
-
-GLuint uploadBuffer(GLenum target, const void* data, std::int64_t bytes)
-{
-    GLuint name = 0;
-    glGenBuffers(1, &name);
-    glBindBuffer(target, name);
-    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
-    DrawCounter::countUpload(static_cast<std::uint64_t>(bytes));
-    return name;
-}
-
-} // namespace
 
 MeshObject::MeshObject(float* vertices, float* normals, float* texCoords, float* colors, std::uint32_t* indices,
                        int vertexCount, int normalCount, int texCoordCount, int colorCount, unsigned triangleCount)
@@ -241,8 +229,8 @@ bool MeshObject::drawResident()
     }
     Edges* lines = wireframe == Wireframe::Off ? nullptr : &edges[wireframe == Wireframe::UniqueEdges ? 0 : 1];
     if (lines != nullptr && lines->buffer == 0 && !lines->lines.empty()) {
-        lines->buffer = uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->lines.data(),
-                                     static_cast<std::int64_t>(lines->lines.size() * 4));
+        lines->buffer = uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->lines.data(),
+                                           lines->lines.size() * 4);
     }
     const bool asEdges = lines != nullptr && lines->buffer != 0 && firstTriangle == 0 &&
                          triangleCount == edgeTriangleCount;
@@ -296,7 +284,7 @@ void MeshObject::makeResident()
         return;
     }
     residentWanted = true;
-    if (glGenBuffers != nullptr) {
+    if (bufferObjectsReady()) {
         uploadResident();
     }
 }
@@ -306,20 +294,20 @@ void MeshObject::uploadResident()
     if (isResident()) {
         return;
     }
-    const std::int64_t count = vertexCount;
-    residentBuffers[VertexBuffer] = uploadBuffer(GL_ARRAY_BUFFER, vertices.get(), count * 12);
+    const std::uint64_t count = static_cast<std::uint64_t>(vertexCount);
+    residentBuffers[VertexBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, vertices.get(), count * 12);
     if (normals) {
-        residentBuffers[NormalBuffer] = uploadBuffer(GL_ARRAY_BUFFER, normals.get(), count * 12);
+        residentBuffers[NormalBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, normals.get(), count * 12);
     }
     if (texCoords) {
-        residentBuffers[TexCoordBuffer] = uploadBuffer(GL_ARRAY_BUFFER, texCoords.get(), count * 8);
+        residentBuffers[TexCoordBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, texCoords.get(), count * 8);
     }
     if (colors) {
-        residentBuffers[ColorBuffer] = uploadBuffer(GL_ARRAY_BUFFER, colors.get(), count * 16);
+        residentBuffers[ColorBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, colors.get(), count * 16);
     }
     // The whole index array: the draw range may move over it later.
     residentBuffers[IndexBuffer] =
-        uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.get(), std::int64_t{indexTriangles} * 12);
+        uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.get(), std::uint64_t{indexTriangles} * 12);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
@@ -393,18 +381,19 @@ RenderMode MeshObject::getRenderMode() { return renderMode; }
 
 void MeshObject::buildBufferObjects(bool recursive, bool releaseArrays)
 {
-    bufferIds[VertexBuffer] = uploadBuffer(GL_ARRAY_BUFFER, vertices.get(), std::int64_t{vertexCount} * 12);
+    const auto bytes = [](int count, int size) { return static_cast<std::uint64_t>(count) * size; };
+    bufferIds[VertexBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, vertices.get(), bytes(vertexCount, 12));
     if (normals) {
-        bufferIds[NormalBuffer] = uploadBuffer(GL_ARRAY_BUFFER, normals.get(), std::int64_t{normalCount} * 12);
+        bufferIds[NormalBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, normals.get(), bytes(normalCount, 12));
     }
     if (texCoords) {
-        bufferIds[TexCoordBuffer] = uploadBuffer(GL_ARRAY_BUFFER, texCoords.get(), std::int64_t{texCoordCount} * 8);
+        bufferIds[TexCoordBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, texCoords.get(), bytes(texCoordCount, 8));
     }
     if (colors) {
-        bufferIds[ColorBuffer] = uploadBuffer(GL_ARRAY_BUFFER, colors.get(), std::int64_t{colorCount} * 16);
+        bufferIds[ColorBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, colors.get(), bytes(colorCount, 16));
     }
     bufferIds[IndexBuffer] =
-        uploadBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.get(), std::int64_t{triangleCount} * 12);
+        uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.get(), std::uint64_t{triangleCount} * 12);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     renderMode = RenderMode::BufferObjects;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "geometry/EdgeList.h"
 #include "geometry/GraphicsObject.h"
 #include "geometry/ShaderProgram.h"
 
@@ -61,12 +60,12 @@ public:
     // not change after the first call with an order; positions, normals and colours may.
     enum class Wireframe { Off, UniqueEdges, EdgesPerTriangle };
     void setWireframe(Wireframe mode);
-    bool isResident() const { return residentBuffers[VertexBuffer] != 0; }
 
 private:
     enum BufferSlot { VertexBuffer, NormalBuffer, TexCoordBuffer, ColorBuffer, IndexBuffer, BufferSlotCount };
 
     bool isTextured() const;
+    bool isResident() const { return residentBuffers[VertexBuffer] != 0; }
     void releaseShaderProgram();
     // The resident path: attributes from buffer objects or client arrays, triangles or the edge list.
     bool drawResident();
