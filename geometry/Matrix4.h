@@ -13,4 +13,9 @@ public:
     static void rotate(float* m, float degrees, float x, float y, float z);
     // m = m × the matrix of glTranslatef(x, y, z).
     static void translate(float* m, float x, float y, float z);
+    // m = m × the matrix of glScalef(x, y, z).
+    static void scale(float* m, float x, float y, float z);
+    // Where the eye (the origin of eye space) lies in the coordinates a modelview maps from; true when the
+    // modelview mirrors, so that a winding counter-clockwise there shows clockwise on the screen.
+    static bool eyeOf(const float* modelview, float* eye);
 };

@@ -4,6 +4,7 @@
 #include "geometry/DrawCounter.h"
 #include "geometry/DrawPath.h"
 #include "geometry/EdgeList.h"
+#include "geometry/Matrix4.h"
 
 #include <GL/glew.h>
 
@@ -227,6 +228,9 @@ bool MeshObject::drawResident()
     if (residentWanted && !isResident()) {
         uploadResident();
     }
+    if (wireframe == Wireframe::FacingEdges) {
+        return drawFacingEdges();
+    }
     Edges* lines = wireframe == Wireframe::Off ? nullptr : &edges[wireframe == Wireframe::UniqueEdges ? 0 : 1];
     if (lines != nullptr && lines->buffer == 0 && !lines->lines.empty()) {
         lines->buffer = uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->lines.data(),
@@ -262,6 +266,37 @@ bool MeshObject::drawResident()
     // Later client-array draws must not read through these bindings.
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    return true;
+}
+
+bool MeshObject::drawFacingEdges()
+{
+    if (!facingEdges || (!isResident() && !vertices)) {
+        return false;
+    }
+    float modelview[16];
+    Matrix4::multiply(viewFrame, matrix, modelview);
+    float eye[3];
+    const bool mirrored = Matrix4::eyeOf(modelview, eye);
+    const std::vector<std::uint32_t>& lines =
+        facingEdges->linesFacing(eye, mirrored, static_cast<std::size_t>(firstTriangle), triangleCount);
+    bindAttribute(VertexBuffer, vertices.get());
+    if (hasNormals && (isResident() || normals)) {
+        bindAttribute(NormalBuffer, normals.get());
+    }
+    if (isTextured() && (isResident() || texCoords)) {
+        bindAttribute(TexCoordBuffer, texCoords.get());
+    }
+    if (colors) {
+        bindAttribute(ColorBuffer, colors.get());
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (!lines.empty()) {
+        // The lines change with every frame: they go to GL from client memory, one upload per draw.
+        glDrawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertexCount - 1), static_cast<GLsizei>(lines.size()),
+                            GL_UNSIGNED_INT, lines.data());
+        DrawCounter::countDraw(lines.size() * 4 + (isResident() ? 0 : std::uint64_t(vertexCount) * bytesPerVertex()));
+    }
     return true;
 }
 
@@ -318,6 +353,12 @@ void MeshObject::setWireframe(Wireframe mode)
     if (mode == Wireframe::Off || DrawPath::isLiteral() || !indices || triangleCount == 0) {
         return;
     }
+    if (mode == Wireframe::FacingEdges) {
+        if (!facingEdges && vertices) {
+            facingEdges = std::make_unique<FacingEdgeList>(vertices.get(), indices.get(), vertexCount, indexTriangles);
+        }
+        return;
+    }
     Edges& list = edges[mode == Wireframe::UniqueEdges ? 0 : 1];
     if (list.lines.empty()) {
         list.lines = EdgeList::linesOf(indices.get() + static_cast<std::ptrdiff_t>(firstTriangle) * 3, triangleCount,
@@ -326,6 +367,8 @@ void MeshObject::setWireframe(Wireframe mode)
         edgeTriangleCount = triangleCount;
     }
 }
+
+void MeshObject::setViewFrame(const float* modelview) { std::copy(modelview, modelview + 16, viewFrame); }
 
 GraphicsObject* MeshObject::getParentObject() { return parent; }
 
@@ -339,6 +382,7 @@ void MeshObject::appendChild(GraphicsObject* child) { children.push_back(child);
 
 void MeshObject::releaseGeometry(bool recursive)
 {
+    facingEdges.reset();
     vertices.reset();
     normals.reset();
     texCoords.reset();

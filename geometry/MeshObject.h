@@ -1,5 +1,6 @@
 #pragma once
 
+#include "geometry/FacingEdgeList.h"
 #include "geometry/GraphicsObject.h"
 #include "geometry/ShaderProgram.h"
 
@@ -57,9 +58,14 @@ public:
     // wireframe, under line-mode polygons with face culling off and the whole mesh in range. On the resident
     // draw path a wireframe is drawn as lines over its edges in the given order, which light and colour each
     // pixel as the line-mode triangles do, without the driver's polygon-to-line stage. The index array must
-    // not change after the first call with an order; positions, normals and colours may.
-    enum class Wireframe { Off, UniqueEdges, EdgesPerTriangle };
+    // not change after the first call with an order; positions, normals and colours may. FacingEdges is for
+    // wireframes under back-face culling: the edges of the triangles in range that face the eye, each once,
+    // found from the frame of setViewFrame; neither indices nor positions may change after the first call.
+    enum class Wireframe { Off, UniqueEdges, EdgesPerTriangle, FacingEdges };
     void setWireframe(Wireframe mode);
+    // The modelview the scene has set when it draws the mesh, for finding on the processor what faces the eye.
+    // The projection must not mirror.
+    void setViewFrame(const float* modelview);
 
 private:
     enum BufferSlot { VertexBuffer, NormalBuffer, TexCoordBuffer, ColorBuffer, IndexBuffer, BufferSlotCount };
@@ -69,6 +75,8 @@ private:
     void releaseShaderProgram();
     // The resident path: attributes from buffer objects or client arrays, triangles or the edge list.
     bool drawResident();
+    // Draws the facing edges of the range as lines; false when the mesh cannot draw them yet.
+    bool drawFacingEdges();
     void drawClientArrays();
     void bindAttribute(BufferSlot slot, const float* clientArray);
     // Bytes of vertex data a client-array draw of the current range hands to GL.
@@ -107,5 +115,8 @@ private:
     };
     Edges edges[2];
     Wireframe wireframe = Wireframe::Off;
+    std::unique_ptr<FacingEdgeList> facingEdges;
+    float viewFrame[16] = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f,
+                           0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f};
     unsigned edgeTriangleCount = 0;
 };

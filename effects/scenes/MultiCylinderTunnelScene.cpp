@@ -3,6 +3,7 @@
 #include "effects/scenes/CylinderDrawWindow.h"
 #include "effects/scenes/FadeQuad.h"
 #include "effects/sync/MultiCylinderTunnelSync.h"
+#include "geometry/Matrix4.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "sequence/TextureTable.h"
@@ -67,6 +68,8 @@ bool MultiCylinderTunnelScene::load()
     shapeHorn(tube->getVertices(), tube->getVertexCount());
     // From here on only the draw range moves along the tube.
     tube->makeResident();
+    // Finds the tube's neighbouring triangles now rather than in the first frame.
+    tube->setWireframe(MeshObject::Wireframe::FacingEdges);
 
     fadeOutActive = false;
     fadeQuad = std::make_unique<FadeQuad>();
@@ -189,22 +192,28 @@ void MultiCylinderTunnelScene::render()
     }
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();
+    // The view is kept on the processor too: the wireframe pass finds there which faces the eye sees.
+    float view[16];
+    Matrix4::identity(view);
     if (zoomActive) {
         zoomScale = kZoomStart - kZoomShrinkPerSecond * (now - zoomTime);
         if (zoomScale < 1.0f) {
             zoomScale = 1.0f;
             zoomActive = false;
         }
-        glScalef(zoomScale, zoomScale, zoomScale);
+        Matrix4::scale(view, zoomScale, zoomScale, zoomScale);
     }
+    Matrix4::translate(view, 0.0f, 0.0f, travel - kTubeLength / 2.0f);
+    Matrix4::rotate(view, kSpinPerSecond * now, 0.0f, 0.0f, 1.0f);
+    glPushMatrix();
+    glMultMatrixf(view);
+    tube->setViewFrame(view);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);
-    glTranslatef(0.0f, 0.0f, travel - kTubeLength / 2.0f);
-    glRotatef(kSpinPerSecond * now, 0.0f, 0.0f, 1.0f);
     // Outside a pulse the filled tubes take the colour the previous frame left current.
+    tube->setWireframe(MeshObject::Wireframe::Off);
     drawTubes();
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
@@ -212,6 +221,7 @@ void MultiCylinderTunnelScene::render()
     if (!pulseActive) {
         glColor3f(1.0f, 0.0f, 1.0f);
     }
+    tube->setWireframe(MeshObject::Wireframe::FacingEdges);
     drawTubes();
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_TEXTURE_2D);
