@@ -1,5 +1,6 @@
 #include "geometry/DrawCounter.h"
 #include "geometry/DrawPath.h"
+#include "geometry/FacingEdgeList.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "support/HeadlessGL.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -287,4 +289,35 @@ TEST(MeshObjectCounts, PolygonCountAndWorldPositionFollowChildren)
     EXPECT_FLOAT_EQ(world.y, 4.0f);
     EXPECT_FLOAT_EQ(world.z, 6.0f);
     base->removeChild(child.get());
+}
+
+// An octahedron seen from a corner's side shows four faces and nine edges. Each must be drawn once, the two
+// opposite views must share out all twelve edges, and triangles before the drawn range draw no edge for it.
+TEST(FacingEdges, EveryEdgeOfTheFacingTrianglesOnceWhateverTheRange)
+{
+    // +x, −x, +y, −y, +z, −z; one face per octant, counter-clockwise from outside.
+    const float corners[18] = {1, 0, 0, -1, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1, 0, 0, -1};
+    const std::uint32_t faces[24] = {0, 2, 4, 1, 4, 2, 3, 0, 4, 0, 5, 2, 1, 2, 5, 3, 4, 1, 5, 0, 3, 1, 5, 3};
+    FacingEdgeList list(corners, faces, 6, 8);
+    using Edges = std::set<std::pair<std::uint32_t, std::uint32_t>>;
+    const auto edgesOf = [](const std::vector<std::uint32_t>& lines) {
+        Edges edges;
+        for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+            edges.insert(std::minmax(lines[i], lines[i + 1]));
+        }
+        EXPECT_EQ(edges.size() * 2, lines.size()) << "an edge drawn twice";
+        return edges;
+    };
+    const float front[3] = {5, 5, 5};
+    const float back[3] = {-5, -5, -5};
+    const Edges seenFront = edgesOf(list.linesFacing(front, false, 0, 8));
+    Edges all = edgesOf(list.linesFacing(back, false, 0, 8));
+    EXPECT_EQ(seenFront.size(), 9u);
+    EXPECT_EQ(all.size(), 9u);
+    all.insert(seenFront.begin(), seenFront.end());
+    EXPECT_EQ(all.size(), 12u);
+    // A mirroring frame turns the winding over: the front eye then sees the back faces.
+    EXPECT_EQ(edgesOf(list.linesFacing(front, true, 0, 8)), edgesOf(list.linesFacing(back, false, 0, 8)));
+    // Face 0 faces the eye but lies outside the range: its edges belong to faces in range and stay drawn.
+    EXPECT_EQ(edgesOf(list.linesFacing(front, false, 1, 7)), seenFront);
 }
