@@ -10,8 +10,13 @@ unsigned uploadStaticBuffer(unsigned target, const void* data, std::uint64_t byt
 {
     GLuint name = 0;
     glGenBuffers(1, &name);
-    glBindBuffer(target, name);
+    uploadStaticBuffer(target, name, data, bytes);
+    return name;
+}
+
+void uploadStaticBuffer(unsigned target, unsigned buffer, const void* data, std::uint64_t bytes)
+{
+    glBindBuffer(target, buffer);
     glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
     DrawCounter::countUpload(bytes);
-    return name;
 }

@@ -13,19 +13,26 @@ constexpr int kEdgeTo[3] = {0, 1, 2};
 
 FacingEdgeList::FacingEdgeList(const float* vertices, const std::uint32_t* triangles, std::size_t vertexCount,
                                std::size_t triangleCount)
-    : vertices(vertices), triangles(triangles), triangleCount(triangleCount), aroundStart(vertexCount + 1, 0),
-      trianglesAround(triangleCount * 3), faceNormals(triangleCount * 3), across(triangleCount * 3, kNoTriangle),
+    : vertices(vertices), triangles(triangles), triangleCount(triangleCount), vertexCount(vertexCount),
+      faceNormals(new float[triangleCount * 3]), across(new std::int32_t[triangleCount * 3]),
       known(triangleCount, false)
 {
+}
+
+void FacingEdgeList::gatherTrianglesAround(std::size_t end)
+{
+    gatheredTriangles = std::min(triangleCount, std::max(end, 2 * gatheredTriangles));
     // A counting sort of the corners by vertex: one pass to count, one to place.
-    for (std::size_t i = 0; i < triangleCount * 3; ++i) {
+    aroundStart.assign(vertexCount + 1, 0);
+    for (std::size_t i = 0; i < gatheredTriangles * 3; ++i) {
         ++aroundStart[triangles[i] + 1];
     }
     for (std::size_t v = 0; v < vertexCount; ++v) {
         aroundStart[v + 1] += aroundStart[v];
     }
     std::vector<std::uint32_t> next(aroundStart.begin(), aroundStart.end() - 1);
-    for (std::size_t i = 0; i < triangleCount * 3; ++i) {
+    trianglesAround.resize(gatheredTriangles * 3);
+    for (std::size_t i = 0; i < gatheredTriangles * 3; ++i) {
         trianglesAround[next[triangles[i]]++] = static_cast<std::uint32_t>(i / 3);
     }
 }
@@ -44,6 +51,9 @@ std::int32_t FacingEdgeList::triangleAcross(std::uint32_t triangle, std::uint32_
 
 void FacingEdgeList::learnTriangles(std::size_t first, std::size_t count)
 {
+    if (first + count > gatheredTriangles) {
+        gatherTrianglesAround(first + count);
+    }
     for (std::size_t t = first; t < first + count; ++t) {
         if (known[t]) {
             continue;

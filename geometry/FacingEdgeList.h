@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The wireframe that line-mode polygons draw under back-face culling, found on the processor: the edges of
@@ -22,16 +23,23 @@ private:
     // Each triangle's face normal and the triangles across its edges 2→0, 0→1, 1→2, worked out the first
     // time the triangle is drawn: a moving draw range over a long mesh only ever touches a small part of it.
     void learnTriangles(std::size_t first, std::size_t count);
+    // Finds the triangles around each vertex among the first `end` (a prefix doubled as draws reach further):
+    // a triangle only needs its neighbours of lower index, and those lie within the prefix.
+    void gatherTrianglesAround(std::size_t end);
     std::int32_t triangleAcross(std::uint32_t triangle, std::uint32_t from, std::uint32_t to) const;
 
     const float* vertices;
     const std::uint32_t* triangles;
     std::size_t triangleCount;
-    // The triangles around each vertex: trianglesAround[aroundStart[v] .. aroundStart[v + 1]).
+    std::size_t vertexCount;
+    // The triangles around each vertex among the first gatheredTriangles:
+    // trianglesAround[aroundStart[v] .. aroundStart[v + 1]).
+    std::size_t gatheredTriangles = 0;
     std::vector<std::uint32_t> aroundStart;
     std::vector<std::uint32_t> trianglesAround;
-    std::vector<float> faceNormals;
-    std::vector<std::int32_t> across;
+    // Left unset until a triangle is learnt, so that the pages of triangles never drawn are never touched.
+    std::unique_ptr<float[]> faceNormals;
+    std::unique_ptr<std::int32_t[]> across;
     std::vector<bool> known;
     std::vector<std::uint8_t> facing;
     std::vector<std::uint32_t> lines;

@@ -11,6 +11,14 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+
+// Longer meshes are uploaded only as far as their draw range has reached, doubling each time: the tunnel's
+// tube, drawn a window at a time, never reaches most of its length.
+constexpr unsigned kWholeUploadTriangles = 65536;
+
+} // namespace
+
 MeshObject::MeshObject(float* vertices, float* normals, float* texCoords, float* colors, std::uint32_t* indices,
                        int vertexCount, int normalCount, int texCoordCount, int colorCount, unsigned triangleCount)
     : vertexCount(vertexCount), normalCount(normalCount), texCoordCount(texCoordCount), colorCount(colorCount),
@@ -238,6 +246,9 @@ bool MeshObject::drawResident()
     }
     const bool asEdges = lines != nullptr && lines->buffer != 0 && firstTriangle == 0 &&
                          triangleCount == edgeTriangleCount;
+    if (isResident() && !extendResident(asEdges ? indexTriangles : firstTriangle + triangleCount)) {
+        return false;
+    }
     if (!isResident() && (!asEdges || !vertices)) {
         return false;
     }
@@ -271,7 +282,8 @@ bool MeshObject::drawResident()
 
 bool MeshObject::drawFacingEdges()
 {
-    if (!facingEdges || (!isResident() && !vertices)) {
+    if (!facingEdges || (!isResident() && !vertices) ||
+        (isResident() && !extendResident(static_cast<unsigned>(firstTriangle) + triangleCount))) {
         return false;
     }
     float modelview[16];
@@ -329,22 +341,46 @@ void MeshObject::uploadResident()
     if (isResident()) {
         return;
     }
-    const std::uint64_t count = static_cast<std::uint64_t>(vertexCount);
-    residentBuffers[VertexBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, vertices.get(), count * 12);
-    if (normals) {
-        residentBuffers[NormalBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, normals.get(), count * 12);
+    const float* arrays[IndexBuffer] = {vertices.get(), normals.get(), texCoords.get(), colors.get()};
+    for (int slot = VertexBuffer; slot < IndexBuffer; ++slot) {
+        if (arrays[slot] != nullptr) {
+            glGenBuffers(1, &residentBuffers[slot]);
+        }
     }
-    if (texCoords) {
-        residentBuffers[TexCoordBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, texCoords.get(), count * 8);
+    glGenBuffers(1, &residentBuffers[IndexBuffer]);
+    extendResident(indexTriangles <= kWholeUploadTriangles ? indexTriangles : 0);
+}
+
+bool MeshObject::extendResident(unsigned endTriangle)
+{
+    if (endTriangle <= residentTriangles) {
+        return true;
     }
-    if (colors) {
-        residentBuffers[ColorBuffer] = uploadStaticBuffer(GL_ARRAY_BUFFER, colors.get(), count * 16);
+    if (!vertices || !indices) {
+        return false;
     }
-    // The whole index array: the draw range may move over it later.
-    residentBuffers[IndexBuffer] =
-        uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.get(), std::uint64_t{indexTriangles} * 12);
+    // The buffers are filled anew with the longer prefixes: the driver clears any storage it sets aside,
+    // so storage for the whole of a long mesh would cost as much as uploading it.
+    const unsigned end = std::min(indexTriangles, std::max(endTriangle, 2 * residentTriangles));
+    std::uint32_t vertexEnd = residentVertices;
+    for (std::uint64_t i = std::uint64_t{residentTriangles} * 3; i < std::uint64_t{end} * 3; ++i) {
+        vertexEnd = std::max(vertexEnd, indices[i] + 1);
+    }
+    const float* arrays[IndexBuffer] = {vertices.get(), normals.get(), texCoords.get(), colors.get()};
+    const std::uint64_t floatsPerVertex[IndexBuffer] = {3, 3, 2, 4};
+    for (int slot = VertexBuffer; slot < IndexBuffer; ++slot) {
+        if (arrays[slot] != nullptr && residentBuffers[slot] != 0) {
+            uploadStaticBuffer(GL_ARRAY_BUFFER, residentBuffers[slot], arrays[slot],
+                               std::uint64_t{vertexEnd} * floatsPerVertex[slot] * 4);
+        }
+    }
+    uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, residentBuffers[IndexBuffer], indices.get(),
+                       std::uint64_t{end} * 12);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    residentTriangles = end;
+    residentVertices = vertexEnd;
+    return true;
 }
 
 void MeshObject::setWireframe(Wireframe mode)

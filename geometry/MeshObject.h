@@ -83,6 +83,8 @@ private:
     std::uint64_t clientBytes(std::uint64_t firstIndex, std::uint64_t indexCount) const;
     std::uint64_t bytesPerVertex() const;
     void uploadResident();
+    // Uploads the triangles up to `endTriangle` and the vertices they use; false when they cannot be.
+    bool extendResident(unsigned endTriangle);
 
     int vertexCount;
     int normalCount;
@@ -108,6 +110,9 @@ private:
     bool hasTexCoords;
     unsigned residentBuffers[BufferSlotCount] = {};
     bool residentWanted = false;
+    // How much of the arrays the buffers hold: a prefix of the triangles and of the vertices.
+    unsigned residentTriangles = 0;
+    std::uint32_t residentVertices = 0;
     // The edge lists of the two wireframe orders, made when first asked for, and their element buffers.
     struct Edges {
         std::vector<std::uint32_t> lines;
