@@ -3,6 +3,8 @@
 #include "effects/scenes/PlasmaTunnelQuarnScene.h"
 #include "effects/scenes/PlasmaTunnelVelkScene.h"
 #include "effects/scenes/RainBallScene.h"
+#include "geometry/FacingEdgeList.h"
+#include "geometry/Matrix4.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "plain/MultiCylinderTunnelPlain.h"
@@ -12,6 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -208,6 +211,37 @@ void BM_MultiCylinderTunnel_Advance_Plain(benchmark::State& state)
     }
 }
 
+// The tunnel's wireframe pass on the processor: for each of the twelve tubes, the edges of the triangles in
+// the draw window that face the eye, as the window moves along the tube a step a frame.
+void BM_MultiCylinderTunnel_FacingEdges(benchmark::State& state)
+{
+    std::unique_ptr<MeshObject> tube(PrimitiveFactory::createCylinder(30, 15000, 0.1f, 1800.0f));
+    MultiCylinderTunnelScene::shapeHorn(tube->getVertices(), tube->getVertexCount());
+    FacingEdgeList edges(tube->getVertices(), tube->getIndices(), tube->getVertexCount(), tube->getPolygonCount());
+    tube->setRotation(90.0f, 0.0f, 0.0f);
+    float now = 27.364876f;
+    std::size_t first = 60;
+    for (auto _ : state) {
+        float view[16];
+        Matrix4::identity(view);
+        Matrix4::translate(view, 0.0f, 0.0f, (now - 27.364876f) * 4.2f - 900.0f);
+        Matrix4::rotate(view, 20.0f * now, 0.0f, 0.0f, 1.0f);
+        for (int i = 0; i < 12; ++i) {
+            const float angle = static_cast<float>(i) * 3.1415927f / 6.0f;
+            tube->setPosition(3.0f * std::cos(angle), 3.0f * std::sin(angle), 0.0f);
+            tube->updateMatrix();
+            float modelview[16];
+            Matrix4::multiply(view, tube->getMatrix(), modelview);
+            float eye[3];
+            const bool mirrored = Matrix4::eyeOf(modelview, eye);
+            benchmark::DoNotOptimize(edges.linesFacing(eye, mirrored, first, 12000).data());
+        }
+        now += kFrame;
+        // Past the end of the tube the window starts over, its triangles already learnt.
+        first = first + 12060 + 60 > tube->getPolygonCount() ? 60 : first + 60;
+    }
+}
+
 // Opens the frame clock of the scene to the benchmark.
 class VelkFrames : public PlasmaTunnelVelkScene {
 public:
@@ -294,6 +328,7 @@ BENCHMARK(BM_MultiCylinderTunnel_ShapeHorn)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MultiCylinderTunnel_ShapeHorn_Plain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MultiCylinderTunnel_Advance);
 BENCHMARK(BM_MultiCylinderTunnel_Advance_Plain);
+BENCHMARK(BM_MultiCylinderTunnel_FacingEdges)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlasmaTunnelVelk_ComputeBands)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlasmaTunnelVelk_ComputeBands_Plain)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlasmaTunnelQuarn_Boil)->Unit(benchmark::kMicrosecond);

@@ -14,6 +14,7 @@ constexpr int kEdgeTo[3] = {0, 1, 2};
 FacingEdgeList::FacingEdgeList(const float* vertices, const std::uint32_t* triangles, std::size_t vertexCount,
                                std::size_t triangleCount)
     : vertices(vertices), triangles(triangles), triangleCount(triangleCount), vertexCount(vertexCount),
+      aroundStart(vertexCount + 1, 0), trianglesAround(new std::uint32_t[triangleCount * 3]),
       faceNormals(new float[triangleCount * 3]), across(new std::int32_t[triangleCount * 3]),
       known(triangleCount, false)
 {
@@ -22,18 +23,19 @@ FacingEdgeList::FacingEdgeList(const float* vertices, const std::uint32_t* trian
 void FacingEdgeList::gatherTrianglesAround(std::size_t end)
 {
     gatheredTriangles = std::min(triangleCount, std::max(end, 2 * gatheredTriangles));
-    // A counting sort of the corners by vertex: one pass to count, one to place.
-    aroundStart.assign(vertexCount + 1, 0);
-    for (std::size_t i = 0; i < gatheredTriangles * 3; ++i) {
-        ++aroundStart[triangles[i] + 1];
+    const std::size_t corners = gatheredTriangles * 3;
+    // A counting sort of the corners by vertex, in place: count, sum up to where each vertex's list ends,
+    // then place backwards, which leaves each entry at the start of its list.
+    std::fill(aroundStart.begin(), aroundStart.end(), 0u);
+    for (std::size_t i = 0; i < corners; ++i) {
+        ++aroundStart[triangles[i]];
     }
-    for (std::size_t v = 0; v < vertexCount; ++v) {
-        aroundStart[v + 1] += aroundStart[v];
+    for (std::size_t v = 1; v < vertexCount; ++v) {
+        aroundStart[v] += aroundStart[v - 1];
     }
-    std::vector<std::uint32_t> next(aroundStart.begin(), aroundStart.end() - 1);
-    trianglesAround.resize(gatheredTriangles * 3);
-    for (std::size_t i = 0; i < gatheredTriangles * 3; ++i) {
-        trianglesAround[next[triangles[i]]++] = static_cast<std::uint32_t>(i / 3);
+    aroundStart[vertexCount] = static_cast<std::uint32_t>(corners);
+    for (std::size_t i = corners; i-- > 0;) {
+        trianglesAround[--aroundStart[triangles[i]]] = static_cast<std::uint32_t>(i / 3);
     }
 }
 

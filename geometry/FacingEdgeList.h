@@ -36,7 +36,7 @@ private:
     // trianglesAround[aroundStart[v] .. aroundStart[v + 1]).
     std::size_t gatheredTriangles = 0;
     std::vector<std::uint32_t> aroundStart;
-    std::vector<std::uint32_t> trianglesAround;
+    std::unique_ptr<std::uint32_t[]> trianglesAround;
     // Left unset until a triangle is learnt, so that the pages of triangles never drawn are never touched.
     std::unique_ptr<float[]> faceNormals;
     std::unique_ptr<std::int32_t[]> across;
