@@ -38,12 +38,17 @@ void normalMatrix(const float* m, float* out)
 
 } // namespace
 
-InstanceBatch::InstanceBatch(MeshObject& shape, unsigned capacity, Primitives primitives, unsigned polygonMode)
+InstanceBatch::InstanceBatch(MeshObject& shape, unsigned capacity, Primitives primitives, unsigned polygonMode,
+                             Order order)
     : capacity(std::max(1u, capacity)), polygonMode(polygonMode),
-      glPrimitive(primitives == Primitives::UniqueEdges ? GL_LINES : GL_TRIANGLES)
+      glPrimitive(primitives == Primitives::UniqueEdges ? GL_LINES : GL_TRIANGLES), order(order)
 {
     if (DrawPath::isLiteral()) {
         return;
+    }
+    if (order == Order::NearestFirst) {
+        waiting.reserve(this->capacity);
+        sorted.reserve(this->capacity);
     }
     const float* positions = shape.getVertices();
     const float* normals = shape.getNormals();
@@ -158,9 +163,26 @@ void InstanceBatch::add(const float* model, const float* rgba)
     if (instances == 0) {
         drawsColors = shapeHasColors || rgba != nullptr;
     }
+    if (order == Order::NearestFirst) {
+        Copy copy{};
+        std::copy(m, m + 16, copy.matrix);
+        copy.coloured = rgba != nullptr;
+        if (rgba != nullptr) {
+            std::copy(rgba, rgba + 4, copy.rgba);
+            std::copy(rgba, rgba + 4, lastRgba);
+        }
+        waiting.push_back(copy);
+    } else {
+        writeCopy(m, rgba, instances);
+    }
+    ++instances;
+}
+
+void InstanceBatch::writeCopy(const float* m, const float* rgba, unsigned slot)
+{
     float n[9];
     normalMatrix(m, n);
-    Vertex* out = stream.data() + std::size_t{instances} * shapeVertices.size();
+    Vertex* out = stream.data() + std::size_t{slot} * shapeVertices.size();
     for (const Vertex& in : shapeVertices) {
         const float x = in.position[0], y = in.position[1], z = in.position[2];
         out->position[0] = m[0] * x + m[4] * y + m[8] * z + m[12];
@@ -177,7 +199,6 @@ void InstanceBatch::add(const float* model, const float* rgba)
         }
         ++out;
     }
-    ++instances;
 }
 
 void InstanceBatch::draw()
@@ -187,6 +208,23 @@ void InstanceBatch::draw()
     }
     if (elementBuffer == 0) {
         createBuffers();
+    }
+    if (order == Order::NearestFirst) {
+        // Eye-space depth grows towards the eye; equal depths keep the order they were added in.
+        sorted.resize(waiting.size());
+        for (std::uint32_t i = 0; i < sorted.size(); ++i) {
+            sorted[i] = i;
+        }
+        std::sort(sorted.begin(), sorted.end(), [this](std::uint32_t a, std::uint32_t b) {
+            const float depthA = waiting[a].matrix[14];
+            const float depthB = waiting[b].matrix[14];
+            return depthA > depthB || (depthA == depthB && a < b);
+        });
+        for (unsigned slot = 0; slot < sorted.size(); ++slot) {
+            const Copy& copy = waiting[sorted[slot]];
+            writeCopy(copy.matrix, copy.coloured ? copy.rgba : nullptr, slot);
+        }
+        waiting.clear();
     }
     setPolygonMode();
     glDisable(GL_RESCALE_NORMAL);
@@ -222,8 +260,8 @@ void InstanceBatch::draw()
         glPopMatrix();
     }
     if (drawsColors && !shapeHasColors) {
-        // As after the literal copies: the last copy's colour stays current.
-        glColor4fv(stream[vertexCount - 1].color);
+        // As after the literal copies: the colour of the copy added last stays current.
+        glColor4fv(order == Order::NearestFirst ? lastRgba : stream[vertexCount - 1].color);
     }
     instances = 0;
 }

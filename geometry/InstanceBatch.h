@@ -18,10 +18,18 @@ public:
         UniqueEdges,
     };
 
+    enum class Order {
+        AsAdded,
+        // Nearest the eye first, by the depth of each copy's origin under the frame: for opaque copies under
+        // a depth test, where the order changes no pixel and the driver skips shading what is hidden.
+        NearestFirst,
+    };
+
     // `shape` gives the triangles, normals and colours every copy shares (its arrays are read here, once);
     // `capacity` copies are drawn together. `polygonMode` (GL_FILL or GL_LINE), when not 0, is set for
     // every copy; 0 leaves the caller's. The buffers are made here when GL is ready, else at the first draw.
-    InstanceBatch(MeshObject& shape, unsigned capacity, Primitives primitives, unsigned polygonMode = 0);
+    InstanceBatch(MeshObject& shape, unsigned capacity, Primitives primitives, unsigned polygonMode = 0,
+                  Order order = Order::AsAdded);
     ~InstanceBatch();
     InstanceBatch(const InstanceBatch&) = delete;
     InstanceBatch& operator=(const InstanceBatch&) = delete;
@@ -43,7 +51,15 @@ private:
         float color[4];
     };
 
+    struct Copy {
+        float matrix[16];
+        float rgba[4];
+        bool coloured;
+    };
+
     void add(const float* matrix, const float* rgba);
+    // Transforms the shape under `m` into the stream at copy `slot`.
+    void writeCopy(const float* m, const float* rgba, unsigned slot);
     void setPolygonMode() const;
     bool batching() const;
     void createBuffers();
@@ -63,4 +79,9 @@ private:
     std::vector<std::uint32_t> pendingElements; // until the element buffer is made
     float frame[16] = {};
     bool framed = false;
+    Order order;
+    // Nearest first: the copies wait here until the draw sorts them.
+    std::vector<Copy> waiting;
+    std::vector<std::uint32_t> sorted;
+    float lastRgba[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 };

@@ -51,8 +51,9 @@ bool CylinderPlaneScene::load()
         upperHeld[k] = 0;
         lowerHeld[k] = 0;
     }
-    // Every peg is the same cylinder.
-    pegBatch = std::make_unique<InstanceBatch>(*upperPegs[0].mesh, 2 * kCellCount, InstanceBatch::Primitives::Triangles);
+    // Every peg is the same cylinder; the nearest are drawn first, so that the driver shades less of what they hide.
+    pegBatch = std::make_unique<InstanceBatch>(*upperPegs[0].mesh, 2 * kCellCount, InstanceBatch::Primitives::Triangles,
+                                               0, InstanceBatch::Order::NearestFirst);
     for (const SyncEvent& event : kCylinderPlaneEvents) {
         addEvent(event.time, event.kind);
     }
