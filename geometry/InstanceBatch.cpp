@@ -20,13 +20,8 @@ namespace {
 // The inverse transpose of the upper 3 × 3 of a column-major matrix, column-major: what GL applies to normals.
 void normalMatrix(const float* m, float* out)
 {
-    const float a = m[0], b = m[4], c = m[8];
-    const float d = m[1], e = m[5], f = m[9];
-    const float g = m[2], h = m[6], i = m[10];
-    const float cofactor[9] = {e * i - f * h, f * g - d * i, d * h - e * g,
-                               c * h - b * i, a * i - c * g, b * g - a * h,
-                               b * f - c * e, c * d - a * f, a * e - b * d};
-    const float determinant = a * cofactor[0] + b * cofactor[1] + c * cofactor[2];
+    float cofactor[9];
+    const float determinant = Matrix4::cofactors(m, cofactor);
     const float inverse = determinant != 0.0f ? 1.0f / determinant : 0.0f;
     // Row r of the cofactor matrix is column r of the inverse transpose's transpose: out(row, col) = C(row, col) / det.
     for (int row = 0; row < 3; ++row) {

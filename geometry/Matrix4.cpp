@@ -73,20 +73,26 @@ void Matrix4::scale(float* m, float x, float y, float z)
     }
 }
 
-bool Matrix4::eyeOf(const float* m, float* eye)
+float Matrix4::cofactors(const float* m, float* out)
 {
-    // Solves A·eye + t = 0 for the affine part by the adjugate of A.
     const float a = m[0], b = m[4], c = m[8];
     const float d = m[1], e = m[5], f = m[9];
     const float g = m[2], h = m[6], i = m[10];
-    const float cofactors[9] = {e * i - f * h, c * h - b * i, b * f - c * e,
-                                f * g - d * i, a * i - c * g, c * d - a * f,
-                                d * h - e * g, b * g - a * h, a * e - b * d};
-    const float determinant = a * cofactors[0] + b * cofactors[3] + c * cofactors[6];
+    const float cofactor[9] = {e * i - f * h, f * g - d * i, d * h - e * g,
+                               c * h - b * i, a * i - c * g, b * g - a * h,
+                               b * f - c * e, c * d - a * f, a * e - b * d};
+    std::copy(cofactor, cofactor + 9, out);
+    return a * cofactor[0] + b * cofactor[1] + c * cofactor[2];
+}
+
+bool Matrix4::eyeOf(const float* m, float* eye)
+{
+    // Solves A·eye + t = 0 for the affine part: eye = −Cᵀ·t / det A.
+    float cofactor[9];
+    const float determinant = cofactors(m, cofactor);
     const float t[3] = {m[12], m[13], m[14]};
     for (int row = 0; row < 3; ++row) {
-        const float* adjugateRow = cofactors + 3 * row;
-        eye[row] = -(adjugateRow[0] * t[0] + adjugateRow[1] * t[1] + adjugateRow[2] * t[2]) / determinant;
+        eye[row] = -(cofactor[row] * t[0] + cofactor[3 + row] * t[1] + cofactor[6 + row] * t[2]) / determinant;
     }
     return determinant < 0.0f;
 }

@@ -15,6 +15,9 @@ public:
     static void translate(float* m, float x, float y, float z);
     // m = m × the matrix of glScalef(x, y, z).
     static void scale(float* m, float x, float y, float z);
+    // The cofactor matrix C of the upper 3 × 3 part A of a column-major matrix, row-major: out[3 * row + col]
+    // = C(row, col), so that A⁻¹ = Cᵀ / det A. Returns det A.
+    static float cofactors(const float* m, float* out);
     // Where the eye (the origin of eye space) lies in the coordinates a modelview maps from; true when the
     // modelview mirrors, so that a winding counter-clockwise there shows clockwise on the screen.
     static bool eyeOf(const float* modelview, float* eye);

@@ -4,6 +4,7 @@
 #include "geometry/DrawCounter.h"
 #include "geometry/DrawPath.h"
 #include "geometry/EdgeList.h"
+#include "geometry/FacingEdgeList.h"
 #include "geometry/Matrix4.h"
 
 #include <GL/glew.h>
@@ -229,6 +230,20 @@ void MeshObject::bindAttribute(BufferSlot slot, const float* clientArray)
     }
 }
 
+void MeshObject::bindAttributes()
+{
+    bindAttribute(VertexBuffer, vertices.get());
+    if (hasNormals && (isResident() || normals)) {
+        bindAttribute(NormalBuffer, normals.get());
+    }
+    if (isTextured() && (isResident() || texCoords)) {
+        bindAttribute(TexCoordBuffer, texCoords.get());
+    }
+    if (colors) {
+        bindAttribute(ColorBuffer, colors.get());
+    }
+}
+
 // The attributes come from buffer objects when the mesh is resident, else from the client arrays; the
 // primitives are the edge list when the whole mesh is drawn as a wireframe, else the triangle range.
 bool MeshObject::drawResident()
@@ -252,16 +267,7 @@ bool MeshObject::drawResident()
     if (!isResident() && (!asEdges || !vertices)) {
         return false;
     }
-    bindAttribute(VertexBuffer, vertices.get());
-    if (hasNormals && (isResident() || normals)) {
-        bindAttribute(NormalBuffer, normals.get());
-    }
-    if (isTextured() && (isResident() || texCoords)) {
-        bindAttribute(TexCoordBuffer, texCoords.get());
-    }
-    if (colors) {
-        bindAttribute(ColorBuffer, colors.get());
-    }
+    bindAttributes();
     if (asEdges) {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->buffer);
         glDrawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertexCount - 1),
@@ -292,16 +298,7 @@ bool MeshObject::drawFacingEdges()
     const bool mirrored = Matrix4::eyeOf(modelview, eye);
     const std::vector<std::uint32_t>& lines =
         facingEdges->linesFacing(eye, mirrored, static_cast<std::size_t>(firstTriangle), triangleCount);
-    bindAttribute(VertexBuffer, vertices.get());
-    if (hasNormals && (isResident() || normals)) {
-        bindAttribute(NormalBuffer, normals.get());
-    }
-    if (isTextured() && (isResident() || texCoords)) {
-        bindAttribute(TexCoordBuffer, texCoords.get());
-    }
-    if (colors) {
-        bindAttribute(ColorBuffer, colors.get());
-    }
+    bindAttributes();
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     if (!lines.empty()) {
         // The lines change with every frame: they go to GL from client memory, one upload per draw.

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "geometry/FacingEdgeList.h"
 #include "geometry/GraphicsObject.h"
 #include "geometry/ShaderProgram.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+class FacingEdgeList;
 
 enum class RenderMode { ClientArrays = 0, DisplayList = 1, BufferObjects = 2 };
 
@@ -51,8 +52,9 @@ public:
     void setShaderProgram(ShaderProgram* program);
 
     // The mesh promises that its arrays no longer change (the draw range may still move). On the resident
-    // draw path they are uploaded into buffer objects now, once, and every later draw reads them there.
-    // The upload waits for the first draw where GL is not ready yet; on the literal path nothing happens.
+    // draw path they go into buffer objects now, each part once (a long mesh only as far as its draws have
+    // reached, the rest as they move on), and every later draw reads them there. The upload waits for the
+    // first draw where GL is not ready yet; on the literal path nothing happens.
     void makeResident();
     // Says how the mesh is drawn from now on: Off as triangles in whatever polygon mode is set; otherwise as a
     // wireframe, under line-mode polygons with face culling off and the whole mesh in range. On the resident
@@ -79,6 +81,8 @@ private:
     bool drawFacingEdges();
     void drawClientArrays();
     void bindAttribute(BufferSlot slot, const float* clientArray);
+    // Every attribute the mesh draws with, from the buffers when resident.
+    void bindAttributes();
     // Bytes of vertex data a client-array draw of the current range hands to GL.
     std::uint64_t clientBytes(std::uint64_t firstIndex, std::uint64_t indexCount) const;
     std::uint64_t bytesPerVertex() const;
