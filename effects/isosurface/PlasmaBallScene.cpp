@@ -69,9 +69,9 @@ void PlasmaBallScene::startClock(float time)
 {
     startTime = time;
     // The rewind maps what is left of the scene onto about 209 s; a start at or after its end would divide
-    // by zero or wind forwards, so what is left never counts as less than a second.
+    // by zero or wind forwards, so only then does what is left count as a second.
     float left = kPlasmaBallRewindEnd - startTime;
-    if (!(left >= kShortestRewind)) {
+    if (!(left > 0.0f)) {
         left = kShortestRewind;
     }
     timeScale = kPlasmaBallRewindEnd / left;

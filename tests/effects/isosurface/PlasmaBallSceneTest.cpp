@@ -77,6 +77,10 @@ TEST_F(PlasmaBallSceneTest, BallStaysWithinItsRadiusThroughTheScene)
 
 TEST_F(PlasmaBallSceneTest, LateStartStillWindsBackAndStaysFinite)
 {
+    // Half a second before the rewind's end the scale is still 209 / 0.5: the floor is only for starts past it.
+    loadAndStart(*scene, 208.5f);
+    EXPECT_NEAR(scene->windTime(208.6f), 208.6f - 0.1f * 418.0f, 0.05f);
+    scene->stop();
     for (float late : {208.9f, 209.0f, 215.0f}) {
         loadAndStart(*scene, late);
         EXPECT_EQ(scene->windTime(late), late);
