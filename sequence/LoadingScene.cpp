@@ -68,7 +68,7 @@ LoadingScene::LoadingScene(AppWindow* app, const float* timeValue, const std::ve
     }
 }
 
-// The loader owns the scenes it built; it lives as long as the program, so they do too.
+// The loader owns the scenes it built: the shell destroys it at shut-down, and the scenes with it.
 LoadingScene::~LoadingScene()
 {
     for (MeshObject* bar : progressBars) {

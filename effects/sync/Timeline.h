@@ -1,7 +1,8 @@
 #pragma once
 
 // The play order of the show: each scene's keyword, printed when it starts, and the music times of its
-// start and end in seconds. After the intro the boundaries fall every 32 beats (about 12.97297 s).
+// start and end in seconds. After the intro the scenes last whole numbers of beats (60/148 s): 64, 64, 32,
+// 32, 32, 64, 32, 32, 64 and 32 beats, then 24 for the outtro; the ending runs until it quits.
 struct TimelineTime {
     const char* keyword;
     float start;
