@@ -53,6 +53,8 @@ bool TextureTable::loadTexture(const char* fileName, GLint minFilter, GLint magF
         return false;
     }
 
+    // Reports the channel count the file stores, under this label, for every image that decodes.
+    std::printf("Bit depth %d \n", channels);
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (width > maxSize || height > maxSize) {
@@ -62,8 +64,6 @@ bool TextureTable::loadTexture(const char* fileName, GLint minFilter, GLint magF
     }
 
     glBindTexture(GL_TEXTURE_2D, names[nextName]);
-    // Reports the channel count the file stores, under this label.
-    std::printf("Bit depth %d \n", channels);
     // Upload in the decoded layout (palette, grey and tRNS images arrive as RGB or RGBA), from
     // tightly packed rows; the caller's unpack alignment is put back afterwards.
     GLint previousAlignment = 4;

@@ -501,8 +501,8 @@ TEST_F(TextureTableTest, RefusesImagesLargerThanTheGlLimit)
     table.reserveNames(1);
 
     EXPECT_FALSE(load(path));
-    EXPECT_EQ(printed, "Error loading texture " + path + ", " + std::to_string(wide) + "x1 is larger than " +
-                           std::to_string(maxSize) + "!\n");
+    EXPECT_EQ(printed, "Bit depth 1 \nError loading texture " + path + ", " + std::to_string(wide) +
+                           "x1 is larger than " + std::to_string(maxSize) + "!\n");
     EXPECT_EQ(table.nextName, 0);
     EXPECT_TRUE(table.entries.empty());
 }
