@@ -7,7 +7,7 @@
 #include "platform/PlatformWindow.h"
 #include "sequence/KeyboardInputController.h"
 #include "sequence/KeyboardMotionController.h"
-#include "sequence/LoadingScene.h"
+#include "app/LoadingScene.h"
 #include "sequence/TextureTable.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "app/DemoShell.h"
 #include "effects/sync/Timeline.h"
 #include "platform/SdlAudioDevice.h"
-#include "sequence/LoadingScene.h"
+#include "app/LoadingScene.h"
 #include "sequence/TextureTable.h"
 #include "support/HeadlessGL.h"
 #include "support/ScopedEnv.h"

@@ -1,6 +1,6 @@
 #include "app/AppWindow.h"
 #include "app/DemoShell.h"
-#include "sequence/LoadingScene.h"
+#include "app/LoadingScene.h"
 #include "support/HeadlessGL.h"
 #include "support/ScriptedAudio.h"
 #include "support/ScriptedWindow.h"

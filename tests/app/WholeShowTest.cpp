@@ -1,5 +1,5 @@
 #include "app/DemoShell.h"
-#include "sequence/LoadingScene.h"
+#include "app/LoadingScene.h"
 #include "sequence/TextureTable.h"
 #include "support/HeadlessGL.h"
 #include "support/ScriptedAudio.h"

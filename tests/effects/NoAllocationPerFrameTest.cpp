@@ -3,7 +3,7 @@
 #include "effects/sync/EndingSync.h"
 #include "effects/sync/Timeline.h"
 #include "sequence/AbstractSceneObject.h"
-#include "sequence/LoadingScene.h"
+#include "app/LoadingScene.h"
 #include "sequence/TextureTable.h"
 #include "support/SceneTest.h"
 #include "support/ScriptedWindow.h"

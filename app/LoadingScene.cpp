@@ -1,4 +1,4 @@
-#include "sequence/LoadingScene.h"
+#include "app/LoadingScene.h"
 
 #include "app/AppWindow.h"
 #include "app/MusicStream.h"

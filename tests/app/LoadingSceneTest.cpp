@@ -1,6 +1,6 @@
 #include "app/AppWindow.h"
 #include "app/MusicStream.h"
-#include "sequence/LoadingScene.h"
+#include "app/LoadingScene.h"
 #include "sequence/TextureTable.h"
 #include "support/HeadlessGL.h"
 #include "support/ScriptedAudio.h"
