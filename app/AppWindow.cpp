@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr int kEnter = 13;
+constexpr int kAlt = 18;
 constexpr const char* kTitle = "Vantorel - Quessaly";
 constexpr const char* kFullscreenQuestion =
     "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?";
@@ -156,6 +158,10 @@ void AppWindow::windowProc(const WindowMessage& message)
         break;
     case WindowMessage::Type::KeyDown:
     case WindowMessage::Type::SystemKeyDown:
+        // Only the press switches: a held Enter repeats its key-down messages.
+        if (message.key == kEnter && keys[kAlt] != 0 && keys[kEnter] == 0) {
+            toggleFullscreen();
+        }
         if (keyInRange) {
             keys[message.key] = 1;
         }
@@ -173,4 +179,25 @@ void AppWindow::windowProc(const WindowMessage& message)
     case WindowMessage::Type::Quit:
         break;
     }
+}
+
+void AppWindow::toggleFullscreen()
+{
+    if (window == nullptr) {
+        return;
+    }
+    if (fullscreen) {
+        if (platform.setFullscreen(window, false)) {
+            platform.restoreDisplayMode();
+            platform.showCursor(true);
+            fullscreen = false;
+        }
+        return;
+    }
+    if (platform.setDisplayMode(width, height, bitsPerPixel) && platform.setFullscreen(window, true)) {
+        platform.showCursor(false);
+        fullscreen = true;
+        return;
+    }
+    std::fprintf(stderr, "No fullscreen %dx%d: %s\n", width, height, platform.lastError().c_str());
 }

@@ -23,8 +23,12 @@ public:
     void closeWindow();
     // Viewport and perspective projection for a client size in pixels; a height of 0 counts as 1.
     void resizeViewport(int newWidth, int newHeight);
-    // Records key state, activation and size; asks to quit when the window is closed. Keys reach no scene.
+    // Records key state, activation and size; asks to quit when the window is closed; Alt+Enter switches
+    // between fullscreen and a window. Keys reach no scene.
     void windowProc(const WindowMessage& message);
+    // The same window and GL context in the other mode: the scenes and the clock go on untouched, and the
+    // size message that follows sets the projection.
+    void toggleFullscreen();
 
     PlatformWindow& platform;
     std::uint32_t loadedSceneCount = 0;

@@ -41,6 +41,8 @@ LoadingScene* DemoShell::loader() { return loadingScene.get(); }
 
 void DemoShell::preferWindowed() { windowed = true; }
 
+void DemoShell::startAt(double seconds) { startSeconds = seconds; }
+
 bool DemoShell::startUp()
 {
     if (windowed) {
@@ -55,6 +57,11 @@ bool DemoShell::startUp()
     MusicStream::instance().device = audio;
     loadingStarted = std::chrono::steady_clock::now();
     loadingScene = std::make_unique<LoadingScene>(application.get(), &timeValue, scenes);
+    MusicStream& music = MusicStream::instance();
+    if (startSeconds > 0.0 && audio != nullptr) {
+        const double frames = startSeconds * AudioDevice::kBytesPerSecond / AudioDevice::kBytesPerFrame;
+        catchingUp = audio->seek(music.stream, static_cast<std::int64_t>(frames) * AudioDevice::kBytesPerFrame);
+    }
     loadingScene->start();
     application->loader = loadingScene.get();
     inputController->scene = loadingScene.get();
@@ -76,9 +83,15 @@ bool DemoShell::runFrame()
 
     if (loadingScene->loaded) {
         timeValue = static_cast<float>(MusicStream::instance().seconds());
-        if (loadingScene->advance()) {
+        // Normally one entry a frame; a later start passes every entry before it at once, each started and
+        // stopped in order so that the state one scene leaves to the next is in place.
+        while (loadingScene->advance()) {
             application->currentScene = loadingScene->timeline[loadingScene->currentIndex].scene;
+            if (!catchingUp) {
+                break;
+            }
         }
+        catchingUp = false;
     }
     if (application->currentScene != nullptr) {
         const bool wasLoading = !loadingScene->loaded;

@@ -34,6 +34,9 @@ public:
 
     // Opens a decorated window instead of asking for the fullscreen display mode.
     void preferWindowed();
+    // Begins the music and the timeline `seconds` in, once every scene is loaded: the entries before are
+    // passed in the first frame of music, and the one current then starts there.
+    void startAt(double seconds);
 
     float timeValue = -1.0f;
     // Wall time from the loader's construction to the frame that starts the music, every scene loaded;
@@ -51,6 +54,8 @@ private:
     std::unique_ptr<AppWindow> application;
     std::unique_ptr<LoadingScene> loadingScene;
     bool windowed = false;
+    double startSeconds = 0.0;
+    bool catchingUp = false;
     bool quitRetrieved = false;
     std::chrono::steady_clock::time_point loadingStarted;
 };

@@ -1,6 +1,7 @@
 #include "app/LoadingScene.h"
 
 #include "app/AppWindow.h"
+#include "app/AssetFolder.h"
 #include "app/MusicStream.h"
 #include "effects/sync/Timeline.h"
 #include "geometry/MeshObject.h"
@@ -43,7 +44,7 @@ LoadingScene::LoadingScene(AppWindow* app, const float* timeValue, const std::ve
     if (music.device != nullptr) {
         music.device->init(44100);
         if (music.device->version() >> 16 == 0x0204) {
-            const AudioDevice::Stream stream = music.device->createStream(kSoundtrack);
+            const AudioDevice::Stream stream = music.device->createStream(AssetFolder::path(kSoundtrack).c_str());
             if (stream != 0) {
                 music.stream = stream;
             }

@@ -1,21 +1,49 @@
+#include "app/AssetFolder.h"
 #include "app/DemoShell.h"
+#include "app/PlayerOptions.h"
 #include "platform/SdlAudioDevice.h"
 #include "platform/SdlWindow.h"
 
 #include <cstdio>
+#include <string>
 
 // The two builds differ only in this display mode.
 #ifndef QUESSALY_WIDTH
 #define QUESSALY_WIDTH 1280
 #define QUESSALY_HEIGHT 720
 #endif
+#ifndef QUESSALY_VERSION
+#define QUESSALY_VERSION "0"
+#endif
 
-int main()
+int main(int argc, char** argv)
 {
     // Keywords and messages show as they happen, even through a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const char* program = argc > 0 ? argv[0] : "quessaly";
+    PlayerOptions options;
+    options.width = QUESSALY_WIDTH;
+    options.height = QUESSALY_HEIGHT;
+    std::string error;
+    if (!options.parse(argc, argv, &error)) {
+        std::fprintf(stderr, "%s: %s\n%s", program, error.c_str(), PlayerOptions::usage(program).c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::printf("%s", PlayerOptions::usage(program).c_str());
+        return 0;
+    }
+    if (options.version) {
+        std::printf("quessaly %s (%dx%d build)\n", QUESSALY_VERSION, QUESSALY_WIDTH, QUESSALY_HEIGHT);
+        return 0;
+    }
+    AssetFolder::choose(AssetFolder::standardFolders());
     SdlWindow window;
-    SdlAudioDevice audio;
-    DemoShell shell(window, &audio, QUESSALY_WIDTH, QUESSALY_HEIGHT);
+    SdlAudioDevice audio(options.mute);
+    DemoShell shell(window, &audio, options.width, options.height);
+    if (options.windowed) {
+        shell.preferWindowed();
+    }
+    shell.startAt(options.start);
     return shell.run();
 }

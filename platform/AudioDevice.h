@@ -8,6 +8,7 @@ class AudioDevice {
 public:
     using Stream = std::uint32_t; // 0: no stream
     static constexpr double kBytesPerSecond = 176400.0; // 44100 Hz, stereo, 16-bit samples
+    static constexpr std::int64_t kBytesPerFrame = 4;
 
     virtual ~AudioDevice() = default;
 
@@ -19,6 +20,9 @@ public:
     virtual Stream createStream(const char* path) = 0;
     // Starts playback; with restart false, a stream that already plays goes on where it is.
     virtual bool play(Stream stream, bool restart) = 0;
+    // Moves a stream that has not started to `bytes` into the music: playback starts there and the position
+    // counts on from there. A device that cannot seek answers false and plays from the beginning.
+    virtual bool seek(Stream /*stream*/, std::int64_t /*bytes*/) { return false; }
     // Bytes of 44100 Hz stereo 16-bit audio played so far: monotonic, never moving backwards.
     virtual std::int64_t position(Stream stream) = 0;
     virtual double bytesToSeconds(Stream stream, std::int64_t bytes) const = 0;

@@ -42,6 +42,9 @@ public:
     virtual Handle createWindow(const char* title, int width, int height, bool fullscreen,
                                 const PixelFormat& format) = 0;
     virtual bool destroyWindow(Handle window) = 0;
+    // Turns the window into a fullscreen one in the selected display mode, or back into a decorated window,
+    // keeping its GL context.
+    virtual bool setFullscreen(Handle window, bool fullscreen) = 0;
     virtual Handle acquireDeviceContext(Handle window) = 0;
     virtual bool releaseDeviceContext(Handle window, Handle deviceContext) = 0;
     // A format number, 0 when none matches.

@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr int kChannels = 2;
-constexpr std::int64_t kBytesPerFrame = 4;
 constexpr std::uint32_t kRelease = 0x02040000; // release 2.4: the shell checks for it
 constexpr Uint16 kBufferFrames = 1024;
 
@@ -47,7 +46,7 @@ bool SdlAudioDevice::init(int /*frequency*/)
     if (!decoderLibrary_) {
         decoderLibrary_ = mpg123_init() == MPG123_OK;
     }
-    if (audioStarted_) {
+    if (audioStarted_ || muted_) {
         return device_ != 0;
     }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -93,6 +92,7 @@ AudioDevice::Stream SdlAudioDevice::createStream(const char* path)
     playing_ = false;
     onWallClock_ = false;
     lastFrames_ = 0;
+    startFrames_ = 0;
     stream_ = nextStream_++;
     if (nextStream_ == 0) {
         nextStream_ = 1;
@@ -100,6 +100,24 @@ AudioDevice::Stream SdlAudioDevice::createStream(const char* path)
     // A file that does not decode still gives a stream: the show runs silent on the wall clock.
     openDecoder(path);
     return stream_;
+}
+
+bool SdlAudioDevice::seek(Stream stream, std::int64_t bytes)
+{
+    if (stream == 0 || stream != stream_ || playing_ || bytes < 0) {
+        return false;
+    }
+    const std::int64_t frames = bytes / kBytesPerFrame;
+    std::lock_guard<std::mutex> lock(mutex_);
+    // A seek past the end leaves nothing to decode: the first callback ends the music, and the wall clock
+    // carries the show on from the sought position.
+    if (decoder_ != nullptr && mpg123_seek(decoder_, static_cast<off_t>(frames), SEEK_SET) < 0) {
+        progress_.ended = true;
+        progress_.endFrame = frames;
+    }
+    progress_.framesHanded = frames;
+    startFrames_ = frames;
+    return true;
 }
 
 bool SdlAudioDevice::play(Stream stream, bool restart)
@@ -116,12 +134,13 @@ bool SdlAudioDevice::play(Stream stream, bool restart)
             mpg123_seek(decoder_, 0, SEEK_SET);
         }
         progress_ = Progress{};
+        startFrames_ = 0;
     }
     playing_ = true;
     onWallClock_ = device_ == 0 || decoder_ == nullptr;
     wallStart_ = Clock::now();
-    wallStartFrames_ = 0;
-    lastFrames_ = 0;
+    wallStartFrames_ = startFrames_;
+    lastFrames_ = startFrames_;
     if (device_ != 0) {
         SDL_PauseAudioDevice(device_, 0);
     }

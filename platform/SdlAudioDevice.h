@@ -15,6 +15,8 @@ struct mpg123_handle_struct;
 class SdlAudioDevice : public AudioDevice {
 public:
     SdlAudioDevice() = default;
+    // A muted device opens no output: the stream runs silent on the wall clock, without a word about it.
+    explicit SdlAudioDevice(bool muted) : muted_(muted) {}
     ~SdlAudioDevice() override;
     SdlAudioDevice(const SdlAudioDevice&) = delete;
     SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;
@@ -22,6 +24,7 @@ public:
     bool init(int frequency) override;
     std::uint32_t version() const override;
     Stream createStream(const char* path) override;
+    bool seek(Stream stream, std::int64_t bytes) override;
     bool play(Stream stream, bool restart) override;
     std::int64_t position(Stream stream) override;
     double bytesToSeconds(Stream stream, std::int64_t bytes) const override;
@@ -49,6 +52,7 @@ private:
     mpg123_handle_struct* decoder_ = nullptr;
     Progress progress_;
 
+    bool muted_ = false;
     bool audioStarted_ = false;
     bool decoderLibrary_ = false;
     std::uint32_t device_ = 0; // 0: no output device
@@ -60,5 +64,6 @@ private:
     bool onWallClock_ = false;
     Clock::time_point wallStart_;
     std::int64_t wallStartFrames_ = 0;
+    std::int64_t startFrames_ = 0; // where play begins in the music
     std::int64_t lastFrames_ = 0; // the guard that keeps the position from moving backwards
 };

@@ -116,6 +116,18 @@ bool SdlWindow::destroyWindow(Handle handle)
     return true;
 }
 
+bool SdlWindow::setFullscreen(Handle handle, bool fullscreen)
+{
+    if (handle != window || window == nullptr) {
+        SDL_SetError("not this platform's window");
+        return false;
+    }
+    if (fullscreen && fullscreenModeSet && SDL_SetWindowDisplayMode(window, &fullscreenMode) != 0) {
+        return false;
+    }
+    return SDL_SetWindowFullscreen(window, fullscreen ? SDL_WINDOW_FULLSCREEN : 0) == 0;
+}
+
 // SDL draws straight into the window: the window is its own device context.
 PlatformWindow::Handle SdlWindow::acquireDeviceContext(Handle handle) { return handle; }
 bool SdlWindow::releaseDeviceContext(Handle, Handle) { return true; }

@@ -18,6 +18,7 @@ public:
     void restoreDisplayMode() override;
     Handle createWindow(const char* title, int width, int height, bool fullscreen, const PixelFormat& format) override;
     bool destroyWindow(Handle window) override;
+    bool setFullscreen(Handle window, bool fullscreen) override;
     Handle acquireDeviceContext(Handle window) override;
     bool releaseDeviceContext(Handle window, Handle deviceContext) override;
     int choosePixelFormat(Handle deviceContext, const PixelFormat& format) override;

@@ -48,7 +48,7 @@ bool TextureTable::loadTexture(const char* fileName, GLint minFilter, GLint magF
     int height = 0;
     int channels = 0;
     int decodedChannels = 0;
-    unsigned char* pixels = readPng(fileName, width, height, channels, &decodedChannels);
+    unsigned char* pixels = readPng((folder + fileName).c_str(), width, height, channels, &decodedChannels);
     if (pixels == nullptr) {
         return false;
     }

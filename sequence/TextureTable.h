@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <string>
 #include <vector>
 
 // One loaded texture: the file name as given to loadTexture (at most 254 characters kept) and its
@@ -35,6 +36,8 @@ public:
     void release();
 
     GLuint* names = nullptr;
+    // Files are read from this folder (empty: the working directory); textures keep the names they were loaded by.
+    std::string folder;
     std::vector<TextureEntry*> entries;
     int capacity = 0;
     int nextName = 0;

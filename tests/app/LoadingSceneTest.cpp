@@ -86,7 +86,7 @@ protected:
 TEST_F(LoadingSceneTest, OpensTheSoundtrackAndLoadsTheSharedTexturesInOrder)
 {
     EXPECT_EQ(audio.initFrequency, 44100);
-    EXPECT_STREQ(audio.openedPath, "Quessaly.mp3");
+    EXPECT_EQ(audio.openedPath, "Quessaly.mp3");
     EXPECT_EQ(MusicStream::instance().stream, 7u);
     EXPECT_EQ(constructionOutput,
               "File <orq.png> not found!\nFile <particle.png> not found!\nFile <spikebal.png> not found!\n"

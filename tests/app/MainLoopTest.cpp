@@ -92,7 +92,7 @@ protected:
 TEST_F(MainLoopTest, LoadsOneScenePerFrameThenFollowsTheMusic)
 {
     EXPECT_EQ(audio.initFrequency, 44100);
-    EXPECT_STREQ(audio.openedPath, "Quessaly.mp3");
+    EXPECT_EQ(audio.openedPath, "Quessaly.mp3");
     audio.seconds = 5.0; // the clock is not read while loading
     for (int frame = 1; frame <= 3; ++frame) {
         ASSERT_TRUE(shell->runFrame());

@@ -2,6 +2,8 @@
 
 #include "platform/AudioDevice.h"
 
+#include <string>
+
 // An audio device whose position the test sets, in seconds of music.
 class ScriptedAudio : public AudioDevice {
 public:
@@ -28,7 +30,7 @@ public:
 
     double seconds = 0.0;
     int initFrequency = 0;
-    const char* openedPath = nullptr;
+    std::string openedPath;
     Stream playedStream = 0;
     int playCalls = 0;
     bool restarted = false;

@@ -43,6 +43,11 @@ PlatformWindow::Handle ScriptedWindow::createWindow(const char*, int width, int 
 
 bool ScriptedWindow::destroyWindow(Handle) { return step(Step::DestroyWindow, "destroyWindow"); }
 
+bool ScriptedWindow::setFullscreen(Handle, bool fullscreen)
+{
+    return step(Step::SetFullscreen, fullscreen ? "setFullscreen" : "setWindowed");
+}
+
 PlatformWindow::Handle ScriptedWindow::acquireDeviceContext(Handle)
 {
     return step(Step::AcquireDeviceContext, "acquireDeviceContext") ? &deviceToken : nullptr;

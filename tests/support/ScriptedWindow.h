@@ -17,6 +17,7 @@ public:
         SetDisplayMode,
         CreateWindow,
         DestroyWindow,
+        SetFullscreen,
         AcquireDeviceContext,
         ReleaseDeviceContext,
         ChoosePixelFormat,
@@ -40,6 +41,7 @@ public:
     void restoreDisplayMode() override;
     Handle createWindow(const char* title, int width, int height, bool fullscreen, const PixelFormat& format) override;
     bool destroyWindow(Handle window) override;
+    bool setFullscreen(Handle window, bool fullscreen) override;
     Handle acquireDeviceContext(Handle window) override;
     bool releaseDeviceContext(Handle window, Handle deviceContext) override;
     int choosePixelFormat(Handle deviceContext, const PixelFormat& format) override;

@@ -22,6 +22,7 @@ public:
         return inner.createWindow(title, width, height, fullscreen, format);
     }
     bool destroyWindow(Handle window) override { return inner.destroyWindow(window); }
+    bool setFullscreen(Handle window, bool fullscreen) override { return inner.setFullscreen(window, fullscreen); }
     Handle acquireDeviceContext(Handle window) override { return inner.acquireDeviceContext(window); }
     bool releaseDeviceContext(Handle window, Handle deviceContext) override
     {

@@ -1,48 +1,16 @@
 #include "tools/render/RenderOptions.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
+#include "app/CommandLineValues.h"
+
+#include <string>
 
 namespace {
 
+using command_line::parseSeconds;
+using command_line::parseSize;
+
 constexpr int kMaxSide = 8192;
 constexpr int kMaxFps = 1000;
-
-bool parseInt(const char* text, int* value)
-{
-    char* rest = nullptr;
-    errno = 0;
-    const long parsed = std::strtol(text, &rest, 10);
-    if (errno != 0 || rest == text || *rest != '\0' || parsed < 1 || parsed > 1000000) {
-        return false;
-    }
-    *value = static_cast<int>(parsed);
-    return true;
-}
-
-bool parseSeconds(const char* text, double* value)
-{
-    char* rest = nullptr;
-    errno = 0;
-    const double parsed = std::strtod(text, &rest);
-    if (errno != 0 || rest == text || *rest != '\0' || !std::isfinite(parsed) || parsed < 0.0) {
-        return false;
-    }
-    *value = parsed;
-    return true;
-}
-
-bool parseSize(const char* text, int* width, int* height)
-{
-    const char* cross = std::strchr(text, 'x');
-    if (cross == nullptr) {
-        return false;
-    }
-    const std::string widthText(text, cross);
-    return parseInt(widthText.c_str(), width) && parseInt(cross + 1, height);
-}
 
 } // namespace
 
@@ -85,7 +53,7 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
         if (option == "--size") {
             valid = parseSize(value, &width, &height) && width <= kMaxSide && height <= kMaxSide;
         } else if (option == "--fps") {
-            valid = parseInt(value, &fps) && fps <= kMaxFps;
+            valid = command_line::parseCount(value, &fps) && fps <= kMaxFps;
         } else if (option == "--start") {
             valid = parseSeconds(value, &start);
         } else if (option == "--end") {

@@ -1,13 +1,14 @@
 #include "tools/render/RenderSession.h"
 
 #include "app/AppWindow.h"
+#include "app/AssetFolder.h"
 #include "app/DemoShell.h"
 #include "effects/sync/EndingSync.h"
 #include "effects/sync/Timeline.h"
 #include "geometry/DrawCounter.h"
 #include "geometry/DrawPath.h"
 #include "platform/SdlWindow.h"
-#include "sequence/LoadingScene.h"
+#include "app/LoadingScene.h"
 #include "tools/assets/PngWriter.h"
 #include "tools/render/CapturingWindow.h"
 #include "tools/render/ContactSheet.h"
@@ -128,10 +129,12 @@ int RenderSession::run(std::string* error)
     const double hardStop = kTimeline[kTimelineLength - 1].end;
 
     std::string failure;
+    const std::string soundtrackPath = AssetFolder::path(kSoundtrack);
+    const std::string soundtrack = access(soundtrackPath.c_str(), R_OK) == 0 ? soundtrackPath : "";
     const auto deliver = [&](const FrameInfo& info, const std::vector<std::uint8_t>& frame) {
         if (!options.video.empty()) {
             if (written == 0 && !video.open(ffmpeg, options.video, options.width, options.height, options.fps,
-                                            access(kSoundtrack, R_OK) == 0 ? kSoundtrack : "", info.time, &failure)) {
+                                            soundtrack.c_str(), info.time, &failure)) {
                 return false;
             }
             if (!video.write(frame, &failure)) {

@@ -1,3 +1,4 @@
+#include "app/AssetFolder.h"
 #include "tools/render/RenderOptions.h"
 #include "tools/render/RenderSession.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
         std::printf("%s", RenderOptions::usage());
         return 0;
     }
+    AssetFolder::choose(AssetFolder::standardFolders());
     RenderSession session(options);
     const int status = session.run(&error);
     if (status != 0) {
