@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps configure build test bench run video fuzz sanitize clean
+.PHONY: all deps configure build test bench run video fuzz sanitize clean install package
 
 all: build
 
@@ -27,6 +27,16 @@ bench: build
 run: build
 	@mkdir -p $(BUILD_DIR)/assets
 	@cd $(BUILD_DIR)/assets && ../quessaly-1280x720
+
+# Installs the demo, the render tool, the textures, the soundtrack, a desktop entry and an icon under PREFIX.
+PREFIX ?= /usr/local
+SUDO := $(shell [ -w "$(PREFIX)" ] || [ "$$(id -u)" = 0 ] || echo sudo)
+install: build
+	@$(SUDO) cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# A Debian package of the same files under /usr: build/quessaly_<version>_<arch>.deb.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 # Renders the whole show to build/quessaly.mp4 (1280x720, 60 fps, with the soundtrack).
 video: build

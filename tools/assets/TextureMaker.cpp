@@ -26,6 +26,7 @@ constexpr int kPanelWidth = 1024;        // panels fly up to fill the screen
 constexpr int kEnvironmentSize = 512;
 constexpr int kEnvironmentSamples = 2;   // per axis and pixel
 constexpr int kSpikeBallSize = 512;
+constexpr int kIconSize = 256;
 constexpr int kParticleSize = 128;
 constexpr int kBackgroundWidth = 640;    // doubled exactly at 1280×720 by its nearest filter
 constexpr int kBackgroundHeight = 360;
@@ -384,4 +385,12 @@ bool TextureMaker::writeAll(const std::string& directory, std::string* error)
         }
     }
     return true;
+}
+
+bool TextureMaker::writeIcon(const std::string& path, std::string* error)
+{
+    const ChromeEnvironment studio(kStudio);
+    Canvas icon(kIconSize, kIconSize, {0.0f, 0.0f, 0.0f, 0.0f});
+    SpikeBallPainter(studio).paint(icon);
+    return PngWriter::write(path, icon.width(), icon.height(), icon.toRgba8(), error);
 }

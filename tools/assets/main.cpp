@@ -5,10 +5,19 @@
 #include <string>
 
 // quessaly-assets DIR: writes every texture and the soundtrack into DIR, the same bytes every run.
+// quessaly-assets --icon FILE: writes the desktop icon.
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--icon") {
+        std::string error;
+        if (!TextureMaker().writeIcon(argv[2], &error)) {
+            std::fprintf(stderr, "quessaly-assets: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: quessaly-assets DIR\n");
+        std::fprintf(stderr, "usage: quessaly-assets DIR | --icon FILE\n");
         return 2;
     }
     const std::string directory = argv[1];
