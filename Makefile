@@ -44,7 +44,7 @@ video: build
 
 # Fuzzes the PNG reader with libFuzzer for FUZZ_SECONDS, seeded with the PNG conformance images.
 FUZZ_SECONDS ?= 60
-TESTDATA := ../shared/testdata
+TESTDATA := tests/data
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUESSALY_FUZZ=ON >/dev/null
 	@cmake --build build-fuzz --target png_fuzzer -j $(JOBS)
