@@ -225,3 +225,39 @@ TEST_F(AppWindowTest, WindowProcRecordsKeysSizeActivationAndClose)
     send(WindowMessage::Type::Close);
     EXPECT_EQ(platform.quitMessagesPosted, 1);
 }
+
+// Alt+Enter switches the open window, once per press of Enter, and stays windowed when the mode is refused.
+TEST_F(AppWindowTest, AltEnterSwitchesBetweenFullscreenAndAWindow)
+{
+    ScriptedWindow platform;
+    AppWindow app(platform, 1280, 720, nullptr, nullptr, &timeValue);
+    ASSERT_TRUE(app.openWindow());
+    const auto key = [&](WindowMessage::Type type, int code) {
+        WindowMessage message;
+        message.type = type;
+        message.key = code;
+        app.windowProc(message);
+    };
+    using Type = WindowMessage::Type;
+    platform.calls.clear();
+    key(Type::KeyDown, 13);
+    EXPECT_TRUE(app.fullscreen) << "Enter without Alt";
+    key(Type::KeyUp, 13);
+    key(Type::SystemKeyDown, 18);
+    key(Type::SystemKeyDown, 13);
+    key(Type::SystemKeyDown, 13); // held: the key repeats
+    EXPECT_FALSE(app.fullscreen);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"setWindowed", "restoreDisplayMode", "showCursor"}));
+    key(Type::SystemKeyUp, 13);
+    key(Type::SystemKeyDown, 13);
+    EXPECT_TRUE(app.fullscreen);
+    key(Type::SystemKeyUp, 13);
+    key(Type::SystemKeyDown, 13);
+    key(Type::SystemKeyUp, 13);
+    platform.failing.insert(Step::SetDisplayMode);
+    platform.calls.clear();
+    key(Type::SystemKeyDown, 13);
+    EXPECT_FALSE(app.fullscreen);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"setDisplayMode"}));
+    app.closeWindow();
+}

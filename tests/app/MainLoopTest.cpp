@@ -51,6 +51,7 @@ protected:
     {
         GLTest::SetUp();
         shell = std::make_unique<DemoShell>(platform, &audio, 64, 64, journalScenes(&journal, 3));
+        shell->startAt(startSeconds);
         // The working directory holds no textures: their messages are not this test's business.
         testing::internal::CaptureStdout();
         const bool started = shell->startUp();
@@ -83,6 +84,7 @@ protected:
         EXPECT_EQ(printed, "INTRO\n");
     }
 
+    double startSeconds = 0.0;
     ScriptedWindow platform;
     ScriptedAudio audio;
     std::vector<std::string> journal;
@@ -130,6 +132,31 @@ TEST_F(MainLoopTest, LoadsOneScenePerFrameThenFollowsTheMusic)
     EXPECT_EQ(frameOutput() + frameOutput(), "");
     EXPECT_EQ(journal, (std::vector<std::string>{"render 3 @ 400.000000", "render 3 @ 400.000000"}));
     EXPECT_EQ(platform.swaps, 9);
+}
+
+class LateStartTest : public MainLoopTest {
+protected:
+    void SetUp() override
+    {
+        startSeconds = 60.0;
+        MainLoopTest::SetUp();
+    }
+};
+
+// The music is moved before it plays; its first frame passes every entry before the start, each started
+// and stopped in order, and only the current one renders.
+TEST_F(LateStartTest, TheMusicBeginsThereAndTheEarlierEntriesPassInOneFrame)
+{
+    EXPECT_EQ(audio.soughtBytes, 60 * 176400);
+    for (int frame = 0; frame < 4; ++frame) {
+        ASSERT_TRUE(shell->runFrame());
+    }
+    journal.clear();
+    audio.seconds = 60.0;
+    EXPECT_EQ(frameOutput(), "INTRO\nMULTICYLINDERTUNNEL\nPLASMABALLINCUBE\n");
+    EXPECT_EQ(journal, (std::vector<std::string>{"start 1", "stop 1", "start 2", "stop 2", "start 3",
+                                                 "render 3 @ 60.000000"}));
+    EXPECT_EQ(shell->app()->currentScene, shell->loader()->timeline[3].scene);
 }
 
 TEST_F(MainLoopTest, EscapeQuitsAfterTheFrameThatRetrievesTheQuitMessage)

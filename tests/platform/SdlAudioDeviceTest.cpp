@@ -339,4 +339,47 @@ TEST_F(SdlAudioDeviceTest, PlayingAgainWithoutRestartGoesOnWhereItIs)
     EXPECT_LT(audio.position(stream), before);
 }
 
+// A stream moved before play hands the device the music from there and counts from there; moved past the
+// end of the music it counts on the wall clock from there.
+TEST_F(SdlAudioDeviceTest, ASoughtStreamPlaysAndCountsFromWhereItWasMoved)
+{
+    const std::string raw = file("played.raw");
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv output("SDL_DISKAUDIOFILE", raw);
+    const std::vector<std::int16_t> music = Mp3Maker::sweep(1.0, 200, 2000);
+    const std::string mp3 = makeMp3("music.mp3", music);
+    {
+        SdlAudioDevice audio;
+        ASSERT_TRUE(audio.init(44100));
+        for (const double start : {5.0, 0.5}) {
+            const AudioDevice::Stream stream = audio.createStream(mp3.c_str());
+            EXPECT_FALSE(audio.seek(stream + 1, 0));
+            ASSERT_TRUE(audio.seek(stream, static_cast<std::int64_t>(start * 44100) * 4));
+            const Clock::time_point beforePlay = Clock::now();
+            ASSERT_TRUE(audio.play(stream, false));
+            EXPECT_FALSE(audio.seek(stream, 0)) << "a playing stream stays where it is";
+            std::this_thread::sleep_for(milliseconds(250));
+            const Clock::time_point beforeRead = Clock::now();
+            const double seconds = audio.bytesToSeconds(stream, audio.position(stream));
+            EXPECT_GE(seconds, start);
+            EXPECT_LE(seconds, start + secondsBetween(beforePlay, beforeRead) + 1e-3);
+        }
+    }
+    // Only the second stream had music left to play: it starts with the sweep's second half.
+    const std::vector<std::int16_t> played = readSamples(raw);
+    const auto loud = std::find_if(played.begin(), played.end(), [](std::int16_t s) { return s != 0; });
+    ASSERT_NE(loud, played.end()) << "the device wrote only silence";
+    const auto first = static_cast<std::size_t>(loud - played.begin());
+    const std::size_t count = std::min<std::size_t>(played.size() - first, 2 * 4096);
+    ASSERT_GE(count, 2u * 2048) << "too little music reached the device";
+    double error = 0.0;
+    double signal = 0.0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double expected = music[44100 + i];
+        error += (played[first + i] - expected) * (played[first + i] - expected);
+        signal += expected * expected;
+    }
+    EXPECT_LT(std::sqrt(error / signal), 0.1);
+}
+
 } // namespace

@@ -18,6 +18,11 @@ public:
         openedPath = path;
         return 7;
     }
+    bool seek(Stream, std::int64_t bytes) override
+    {
+        soughtBytes = bytes;
+        return true;
+    }
     bool play(Stream stream, bool restart) override
     {
         playedStream = stream;
@@ -31,6 +36,7 @@ public:
     double seconds = 0.0;
     int initFrequency = 0;
     std::string openedPath;
+    std::int64_t soughtBytes = -1;
     Stream playedStream = 0;
     int playCalls = 0;
     bool restarted = false;

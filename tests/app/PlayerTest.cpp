@@ -1,0 +1,128 @@
+#include "app/PlayerOptions.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool parse(std::vector<const char*> args, PlayerOptions* options, std::string* error)
+{
+    args.insert(args.begin(), "quessaly");
+    return options->parse(static_cast<int>(args.size()), args.data(), error);
+}
+
+struct ChildRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string contents(const fs::path& path)
+{
+    std::ostringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+// Runs `command` from `directory` with SDL's headless drivers and collects what it printed.
+ChildRun runFrom(const fs::path& directory, const std::string& command)
+{
+    const fs::path out = fs::path(testing::TempDir()) / ("quessaly-" + std::to_string(getpid()) + "-out");
+    const fs::path err = fs::path(out).replace_extension("err");
+    const std::string line = "cd '" + directory.string() + "' && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy " +
+                             command + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const int status = std::system(line.c_str());
+    ChildRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, contents(out), contents(err)};
+    fs::remove(out);
+    fs::remove(err);
+    return run;
+}
+
+} // namespace
+
+TEST(PlayerOptions, ReadsTheOptionsAndRefusesAnythingElseInOneLine)
+{
+    PlayerOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({}, &options, &error));
+    EXPECT_FALSE(options.windowed || options.mute || options.help || options.version);
+    ASSERT_TRUE(parse({"--size", "800x600", "--start", "12.5", "--mute"}, &options, &error));
+    EXPECT_TRUE(options.windowed) << "a size alone asks for a window";
+    EXPECT_EQ(options.width * 10000 + options.height, 8000600);
+    EXPECT_DOUBLE_EQ(options.start, 12.5);
+    EXPECT_TRUE(options.mute);
+    ASSERT_TRUE(parse({"--size", "1024x768", "--fullscreen"}, &options, &error));
+    EXPECT_FALSE(options.windowed);
+    ASSERT_TRUE(parse({"--fullscreen", "--windowed"}, &options, &error));
+    EXPECT_TRUE(options.windowed) << "the last of the two counts";
+
+    const std::vector<std::vector<const char*>> refused = {
+        {"--size"}, {"--size", "800"}, {"--size", "0x600"}, {"--start", "-1"}, {"--start", "227.5"},
+        {"--start", "1e400"}, {"--start", "soon"}, {"--bogus"}, {"windowed"}, {"-w"},
+    };
+    for (const auto& args : refused) {
+        PlayerOptions rejected;
+        std::string reason;
+        EXPECT_FALSE(parse(args, &rejected, &reason)) << args[0];
+        EXPECT_FALSE(reason.empty()) << args[0];
+        EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
+    }
+}
+
+// The programs find the textures and the soundtrack in the working directory, then beside themselves, then
+// where they are installed, from whatever directory they are started.
+TEST(Player, FindsItsFilesWhereverItIsStarted)
+{
+    const fs::path tree = fs::path(testing::TempDir()) / ("quessaly-" + std::to_string(getpid()) + "-tree");
+    fs::remove_all(tree);
+    fs::create_directories(tree / "bin" / "assets");
+    fs::create_directories(tree / "elsewhere");
+    const std::string showOneSecond = " --size 64x36 --fps 4 --end 1 --quiet";
+
+    const ChildRun refused = runFrom(tree / "elsewhere", std::string(QUESSALY_DEMO_PATH) + " --windowd");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err.rfind(std::string(QUESSALY_DEMO_PATH) + ": unknown option '--windowd'\nusage: ", 0), 0u)
+        << refused.err;
+    EXPECT_EQ(refused.err.find("ERROR"), std::string::npos) << "a window was asked for";
+
+    fs::copy_file(QUESSALY_RENDER_PATH, tree / "bin" / "quessaly-render");
+    fs::copy(fs::path(QUESSALY_BUILD_DIR) / "assets", tree / "bin" / "assets");
+    const ChildRun beside = runFrom(tree / "elsewhere", "../bin/quessaly-render" + showOneSecond);
+    EXPECT_EQ(beside.status, 0) << beside.err;
+    EXPECT_NE(beside.out.find("Bit depth"), std::string::npos);
+    EXPECT_EQ(beside.out.find("not found"), std::string::npos) << beside.out;
+
+    // A working directory that holds the show's files comes first, even holding only some of them.
+    fs::copy_file(tree / "bin" / "assets" / "orq.png", tree / "elsewhere" / "orq.png");
+    const ChildRun here = runFrom(tree / "elsewhere", "../bin/quessaly-render" + showOneSecond);
+    EXPECT_NE(here.out.find("File <spikebal.png> not found!"), std::string::npos) << here.out;
+    fs::remove(tree / "elsewhere" / "orq.png");
+
+    fs::remove_all(tree / "bin" / "assets");
+    const ChildRun nowhere = runFrom(tree / "elsewhere", "../bin/quessaly-render" + showOneSecond);
+    EXPECT_EQ(nowhere.status, 0);
+    EXPECT_EQ(nowhere.err.rfind("No textures or soundtrack found in the working directory, ", 0), 0u) << nowhere.err;
+
+    // An installed copy, started from another directory.
+    const ChildRun install = runFrom(tree, std::string("'") + QUESSALY_CMAKE + "' --install '" + QUESSALY_BUILD_DIR +
+                                          "' --prefix '" + (tree / "prefix").string() + "'");
+    ASSERT_EQ(install.status, 0) << install.err;
+    EXPECT_TRUE(fs::is_symlink(tree / "prefix" / "bin" / "quessaly"));
+    EXPECT_TRUE(fs::exists(tree / "prefix" / "share" / "applications" / "quessaly.desktop"));
+    EXPECT_TRUE(fs::exists(tree / "prefix" / "share" / "icons" / "hicolor" / "256x256" / "apps" / "quessaly.png"));
+    const ChildRun installed = runFrom(tree / "elsewhere", "../prefix/bin/quessaly-render" + showOneSecond);
+    EXPECT_EQ(installed.status, 0) << installed.err;
+    EXPECT_NE(installed.out.find("Bit depth"), std::string::npos);
+    EXPECT_EQ(installed.out.find("not found"), std::string::npos) << installed.out;
+    fs::remove_all(tree);
+}
