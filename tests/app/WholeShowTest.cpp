@@ -1,4 +1,17 @@
 #include "app/DemoShell.h"
+#include "effects/isosurface/MetaballTunnelScene.h"
+#include "effects/isosurface/PlasmaBallInCubeScene.h"
+#include "effects/isosurface/PlasmaBallScene.h"
+#include "effects/scenes/ButterflyBallScene.h"
+#include "effects/scenes/CylinderPlaneScene.h"
+#include "effects/scenes/EndingScene.h"
+#include "effects/scenes/GreetingsScene.h"
+#include "effects/scenes/MultiBallScene.h"
+#include "effects/scenes/MultiCylinderTunnelScene.h"
+#include "effects/scenes/PlasmaTunnelQuarnScene.h"
+#include "effects/scenes/PlasmaTunnelVelkScene.h"
+#include "effects/scenes/RainBallScene.h"
+#include "effects/scenes/RecursiveBallScene.h"
 #include "effects/sync/Timeline.h"
 #include "sequence/LoadingScene.h"
 #include "sequence/TextureTable.h"
@@ -8,8 +21,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
+#include <typeindex>
 #include <vector>
 
 class WholeShowTest : public GLTest {};
@@ -76,4 +91,33 @@ TEST_F(WholeShowTest, PlaysEveryKeywordInOrderAndQuitsAt227AndAHalfSeconds)
     EXPECT_TRUE(endingStarted);
     EXPECT_TRUE(quitPosted);
     EXPECT_GE(platform.quitMessagesPosted, 1);
+}
+
+// Each row of the catalog builds the scene its keyword names, written out here rather than read from the
+// table that prints the keywords, so two swapped rows cannot pass.
+TEST(SceneCatalog, EachRowBuildsTheSceneItsKeywordNames)
+{
+    const std::vector<std::pair<std::string, std::type_index>> expected = {
+        {"INTRO\n", typeid(RainBallScene)},
+        {"MULTICYLINDERTUNNEL\n", typeid(MultiCylinderTunnelScene)},
+        {"PLASMABALLINCUBE\n", typeid(PlasmaBallInCubeScene)},
+        {"PLASMATUNNELVELK\n", typeid(PlasmaTunnelVelkScene)},
+        {"PLASMATUNNELQUARN\n", typeid(PlasmaTunnelQuarnScene)},
+        {"CYLINDERPLANE\n", typeid(CylinderPlaneScene)},
+        {"RECURSIVEBALL\n", typeid(RecursiveBallScene)},
+        {"BUTTERFLYBALL\n", typeid(ButterflyBallScene)},
+        {"MULTIBALL\n", typeid(MultiBallScene)},
+        {"METABALLTUNNEL\n", typeid(MetaballTunnelScene)},
+        {"PLASMABALL\n", typeid(PlasmaBallScene)},
+        {"OUTTRO\n", typeid(GreetingsScene)},
+        {"ENDING\n", typeid(EndingScene)},
+    };
+    const std::vector<SceneRow>& rows = showScenes();
+    ASSERT_EQ(rows.size(), expected.size());
+    const float time = 0.0f;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(kTimeline[rows[i].timelineIndex].keyword, expected[i].first) << "row " << i;
+        const std::unique_ptr<AbstractSceneObject> scene(rows[i].create(&time));
+        EXPECT_EQ(std::string(typeid(*scene).name()), expected[i].second.name()) << expected[i].first;
+    }
 }
