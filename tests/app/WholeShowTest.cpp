@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -120,4 +122,52 @@ TEST(SceneCatalog, EachRowBuildsTheSceneItsKeywordNames)
         const std::unique_ptr<AbstractSceneObject> scene(rows[i].create(&time));
         EXPECT_EQ(std::string(typeid(*scene).name()), expected[i].second.name()) << expected[i].first;
     }
+}
+
+// Scenes hand GL state on to the ones after them, through the real catalog in play order: the butterfly
+// ball clears to the colour the recursive ball's stop leaves, and the ambient light of 2.2 set for the
+// morphing balls, still in force two scenes later, lights every line of the plasma ball to full intensity.
+TEST_F(WholeShowTest, StateASceneLeavesIsInForceInTheScenesAfterIt)
+{
+    const std::vector<SceneRow>& rows = showScenes();
+    ASSERT_EQ(rows.size(), 13u);
+    EXPECT_STREQ(kTimeline[rows[6].timelineIndex].keyword, "RECURSIVEBALL\n");
+    EXPECT_STREQ(kTimeline[rows[10].timelineIndex].keyword, "PLASMABALL\n");
+    ScriptedWindow platform;
+    ScriptedAudio audio;
+    DemoShell shell(platform, &audio, headless_gl::kWidth, headless_gl::kHeight,
+                    std::vector<SceneRow>(rows.begin() + 6, rows.begin() + 11));
+
+    testing::internal::CaptureStdout();
+    const bool started = shell.startUp();
+    for (int frame = 0; started && !shell.loader()->loaded && frame < 10; ++frame) {
+        shell.runFrame();
+    }
+    Rgba butterflyBackground{};
+    // One frame in each scene: the recursive ball, the butterfly ball, the morphing balls, the metaball
+    // tunnel, the plasma ball.
+    for (double time : {130.0, 150.0, 160.0, 180.0, 197.0}) {
+        audio.seconds = time;
+        shell.runFrame();
+        if (time == 150.0) {
+            butterflyBackground = pixel(0, 0);
+        }
+    }
+    const std::vector<std::uint8_t> plasmaBall = readPixels();
+    if (started) {
+        shell.shutDown();
+    }
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(started);
+
+    EXPECT_COLOR(butterflyBackground, 26, 26, 76, butterflyBackground[3]);
+    int lit = 0;
+    int saturated = 0;
+    for (std::size_t i = 0; i < plasmaBall.size(); i += 4) {
+        const int brightest = std::max({plasmaBall[i], plasmaBall[i + 1], plasmaBall[i + 2]});
+        lit += brightest > 10 ? 1 : 0;
+        saturated += brightest == 255 ? 1 : 0;
+    }
+    EXPECT_GT(lit, 1000);
+    EXPECT_EQ(saturated, lit);
 }
