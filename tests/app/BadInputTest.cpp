@@ -3,6 +3,7 @@
 #include "platform/SdlAudioDevice.h"
 #include "sequence/LoadingScene.h"
 #include "sequence/TextureTable.h"
+#include "support/Files.h"
 #include "support/HeadlessGL.h"
 #include "support/ScopedEnv.h"
 #include "support/WorkingDirectory.h"
@@ -57,18 +58,6 @@ const std::vector<std::string> kTextureFiles = {
 
 constexpr const char* kSoundtrack = "Quessaly.mp3";
 constexpr double kQuitTime = 227.5;
-
-void writeFile(const fs::path& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::vector<std::string> linesOf(const std::string& text)
 {
@@ -202,16 +191,12 @@ public:
 private:
     RealTextures()
     {
-        const fs::path directory = fs::path(testing::TempDir()) / ("quessaly-" + std::to_string(getpid()) + "-made");
-        fs::remove_all(directory);
-        fs::create_directories(directory);
-        if (TextureMaker().writeAll(directory.string(), &failure)) {
+        const WorkingDirectory directory("made");
+        if (TextureMaker().writeAll(directory.path.string(), &failure)) {
             for (const std::string& name : kTextureFiles) {
-                files[name] = readFile(directory / name);
+                files[name] = readFile(name);
             }
         }
-        std::error_code ignored;
-        fs::remove_all(directory, ignored);
     }
 };
 
@@ -314,14 +299,17 @@ void expectWholeShow(const ShowRun& run)
     ASSERT_TRUE(run.started);
     ASSERT_TRUE(run.loaded) << "the loader never finished";
     std::vector<std::string> keywords;
+    bool endingStarted = false;
     for (const std::string& line : linesOf(run.printed)) {
         for (const TimelineTime& time : kTimeline) {
             if (line + "\n" == time.keyword) {
                 keywords.push_back(time.keyword);
             }
         }
+        endingStarted = endingStarted || line.rfind("SCENE STARTED 218.7", 0) == 0;
     }
     EXPECT_EQ(keywords, showKeywords());
+    EXPECT_TRUE(endingStarted);
     EXPECT_GE(countLines(linesOf(run.printed), "Posting quit message..."), 1);
     EXPECT_TRUE(run.ended) << "the show did not end by itself";
     // The first frame at the quit time asks to end, the next one retrieves the request.
@@ -329,44 +317,12 @@ void expectWholeShow(const ShowRun& run)
     EXPECT_GE(run.endTime, kQuitTime);
 }
 
-template <typename T>
-void append(Bytes& bytes, T value)
-{
-    const auto* raw = reinterpret_cast<const std::uint8_t*>(&value);
-    bytes.insert(bytes.end(), raw, raw + sizeof value);
-}
-
-// A valid PCM WAV file of interleaved stereo samples.
-Bytes wavFile(const std::vector<std::int16_t>& samples)
-{
-    const auto dataSize = static_cast<std::uint32_t>(samples.size() * 2);
-    Bytes bytes;
-    const std::string riff = "RIFF", wave = "WAVEfmt ", data = "data";
-    bytes.insert(bytes.end(), riff.begin(), riff.end());
-    append<std::uint32_t>(bytes, 36 + dataSize);
-    bytes.insert(bytes.end(), wave.begin(), wave.end());
-    append<std::uint32_t>(bytes, 16);
-    append<std::uint16_t>(bytes, 1); // PCM
-    append<std::uint16_t>(bytes, 2);
-    append<std::uint32_t>(bytes, 44100);
-    append<std::uint32_t>(bytes, 176400);
-    append<std::uint16_t>(bytes, 4);
-    append<std::uint16_t>(bytes, 16);
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    append<std::uint32_t>(bytes, dataSize);
-    const auto* raw = reinterpret_cast<const std::uint8_t*>(samples.data());
-    bytes.insert(bytes.end(), raw, raw + dataSize);
-    return bytes;
-}
-
 Bytes mp3File(double seconds)
 {
-    const fs::path path = fs::path(testing::TempDir()) / ("quessaly-" + std::to_string(getpid()) + "-made.mp3");
+    const WorkingDirectory directory("made-mp3");
     std::string error;
-    EXPECT_TRUE(Mp3Maker::write(path.string(), Mp3Maker::sweep(seconds, 300, 600), &error)) << error;
-    Bytes bytes = readFile(path);
-    fs::remove(path);
-    return bytes;
+    EXPECT_TRUE(Mp3Maker::write("made.mp3", Mp3Maker::sweep(seconds, 300, 600), &error)) << error;
+    return readFile("made.mp3");
 }
 
 const SceneRow& endingRow()
@@ -579,7 +535,7 @@ TEST_F(BadInputTest, BrokenSoundtrackLeavesAClockThatRunsToTheEndOfTheShow)
         {"empty", Bytes(), 0.0, true},
         {"truncated", Bytes(second.begin(), second.begin() + static_cast<std::ptrdiff_t>(second.size() / 2)), 0.5, false},
         {"random", noise, 0.0, false},
-        {"wave", wavFile(Mp3Maker::sweep(1.0, 440, 440)), 0.0, true},
+        {"wave", Mp3Maker::wav(Mp3Maker::sweep(1.0, 440, 440)), 0.0, true},
         {"short", second, 1.0, false},
     };
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
@@ -699,12 +655,8 @@ TEST(NoDisplayTest, DemoReportsTheFailingStepAndExitsWithAnError)
             environment.push_back(variable);
         }
     }
-    const fs::path directory = fs::path(testing::TempDir()) / ("quessaly-" + std::to_string(getpid()) + "-no-display");
-    fs::remove_all(directory);
-    fs::create_directories(directory);
-    const ChildRun run = runProgram(QUESSALY_DEMO_PATH, directory, environment, std::chrono::seconds(20));
-    std::error_code ignored;
-    fs::remove_all(directory, ignored);
+    const WorkingDirectory directory("no-display");
+    const ChildRun run = runProgram(QUESSALY_DEMO_PATH, directory.path, environment, std::chrono::seconds(20));
 
     ASSERT_FALSE(run.timedOut) << "the demo did not end within 20 s";
     ASSERT_TRUE(run.exited) << "the demo ended by a signal";

@@ -1,6 +1,8 @@
 #include "platform/SdlAudioDevice.h"
+#include "support/Files.h"
 #include "support/Mp3Maker.h"
 #include "support/ScopedEnv.h"
+#include "support/WorkingDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -46,42 +48,6 @@ std::vector<std::int16_t> readSamples(const std::string& path)
     std::vector<std::int16_t> samples(bytes.size() / 2);
     std::copy_n(bytes.data(), samples.size() * 2, reinterpret_cast<char*>(samples.data()));
     return samples;
-}
-
-void writeBytes(const std::string& path, const std::vector<char>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-template <typename T>
-void append(std::vector<char>& bytes, T value)
-{
-    const char* raw = reinterpret_cast<const char*>(&value);
-    bytes.insert(bytes.end(), raw, raw + sizeof value);
-}
-
-// A valid PCM WAV file of the given interleaved stereo samples.
-std::vector<char> wavFile(const std::vector<std::int16_t>& samples)
-{
-    const auto dataSize = static_cast<std::uint32_t>(samples.size() * 2);
-    std::vector<char> bytes;
-    const std::string riff = "RIFF", wave = "WAVEfmt ", data = "data";
-    bytes.insert(bytes.end(), riff.begin(), riff.end());
-    append<std::uint32_t>(bytes, 36 + dataSize);
-    bytes.insert(bytes.end(), wave.begin(), wave.end());
-    append<std::uint32_t>(bytes, 16);
-    append<std::uint16_t>(bytes, 1); // PCM
-    append<std::uint16_t>(bytes, 2);
-    append<std::uint32_t>(bytes, 44100);
-    append<std::uint32_t>(bytes, 176400);
-    append<std::uint16_t>(bytes, 4);
-    append<std::uint16_t>(bytes, 16);
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    append<std::uint32_t>(bytes, dataSize);
-    const char* raw = reinterpret_cast<const char*>(samples.data());
-    bytes.insert(bytes.end(), raw, raw + dataSize);
-    return bytes;
 }
 
 // Positions read every millisecond until `done(seen)` holds, checked as they come: always whole stereo
@@ -133,20 +99,7 @@ void expectWallClock(AudioDevice& audio, AudioDevice::Stream stream, millisecond
 
 class SdlAudioDeviceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = testing::TempDir() + "quessaly-audio-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
-    std::string file(const std::string& name) const { return (dir_ / name).string(); }
+    std::string file(const std::string& name) const { return (directory.path / name).string(); }
 
     std::string makeMp3(const std::string& name, const std::vector<std::int16_t>& samples)
     {
@@ -156,7 +109,7 @@ protected:
         return path;
     }
 
-    std::filesystem::path dir_;
+    WorkingDirectory directory{"audio"};
 };
 
 TEST_F(SdlAudioDeviceTest, PositionFollowsThePlaybackOfTheDevice)
@@ -278,12 +231,12 @@ TEST_F(SdlAudioDeviceTest, WithoutADeviceTheStreamRunsOnTheWallClock)
 TEST_F(SdlAudioDeviceTest, FileThatDoesNotDecodeGivesASilentStreamOnTheWallClock)
 {
     ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
-    writeBytes(file("empty.mp3"), {});
-    std::vector<char> noise(64 * 1024);
+    writeFile(file("empty.mp3"), {});
+    std::vector<std::uint8_t> noise(64 * 1024);
     std::mt19937 random(7);
-    std::generate(noise.begin(), noise.end(), [&random] { return static_cast<char>(random()); });
-    writeBytes(file("noise.mp3"), noise);
-    writeBytes(file("wave.mp3"), wavFile(Mp3Maker::sweep(1.0, 440, 440)));
+    std::generate(noise.begin(), noise.end(), [&random] { return static_cast<std::uint8_t>(random()); });
+    writeFile(file("noise.mp3"), noise);
+    writeFile(file("wave.mp3"), Mp3Maker::wav(Mp3Maker::sweep(1.0, 440, 440)));
 
     SdlAudioDevice audio;
     ASSERT_TRUE(audio.init(44100));
