@@ -7,20 +7,19 @@
 #include "sequence/TextureTable.h"
 #include "support/SceneTest.h"
 #include "support/ScriptedWindow.h"
+#include "support/WorkingDirectory.h"
 #include "tools/assets/TextureMaker.h"
 
 #include <cxxabi.h>
 #include <dlfcn.h>
 #include <execinfo.h>
 #include <link.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
@@ -206,8 +205,6 @@ void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noe
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr int kCountedFrames = 10;
 
 void* volatile probeBlock = nullptr;
@@ -254,34 +251,6 @@ void prepareCounting()
     backtrace(stack, 4);
 }
 
-// The show's textures, made into a temporary directory the test runs in, as the demo runs in its
-// asset directory.
-class TextureDirectory {
-public:
-    TextureDirectory()
-        : previous(fs::current_path()),
-          path(fs::path(testing::TempDir()) / ("quessaly-allocation-" + std::to_string(getpid())))
-    {
-        fs::remove_all(path);
-        fs::create_directories(path);
-        made = TextureMaker().writeAll(path.string(), &failure);
-        fs::current_path(path);
-    }
-    ~TextureDirectory()
-    {
-        fs::current_path(previous);
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-
-    bool made = false;
-    std::string failure;
-
-private:
-    fs::path previous;
-    fs::path path;
-};
-
 } // namespace
 
 class NoAllocationPerFrameTest : public SceneTest {
@@ -307,8 +276,10 @@ TEST_F(NoAllocationPerFrameTest, EveryScenesFramesAfterItsFirstAllocateNothing)
     ASSERT_EQ(probes, 1);
 
     ASSERT_EQ(showScenes().size(), 13u);
-    TextureDirectory directory;
-    ASSERT_TRUE(directory.made) << directory.failure;
+    // The show's textures, in the directory the test runs in, as the demo runs in its asset directory.
+    WorkingDirectory directory("allocation");
+    std::string failure;
+    ASSERT_TRUE(TextureMaker().writeAll(directory.path.string(), &failure)) << failure;
     testing::internal::CaptureStdout();
     // The loader's constructor loads the shared textures; with no rows it builds no scene.
     ScriptedWindow platform;

@@ -93,9 +93,9 @@ TEST(SdlWindowMessages, TranslatesTheHandledEventsAndDropsTheRest)
 
 class SdlWindowTest : public GLTest {};
 
-// The real window system on SDL's offscreen driver: open a decorated window, draw, post and take
+// The real window system on SDL's offscreen driver: open a decorated window, swap, post and take
 // the quit message, close without a single shutdown error.
-TEST_F(SdlWindowTest, OpensDrawsQuitsAndClosesCleanly)
+TEST_F(SdlWindowTest, OpensSwapsQuitsAndClosesCleanly)
 {
     SdlWindow platform;
     float timeValue = -1.0f;
@@ -103,17 +103,14 @@ TEST_F(SdlWindowTest, OpensDrawsQuitsAndClosesCleanly)
     app.fullscreen = false;
     testing::internal::CaptureStderr();
     ASSERT_TRUE(app.openWindow()) << platform.lastError();
-    EXPECT_NE(glGetString(GL_VERSION), nullptr);
+    // The window's own context is current, with its size and the depth buffer the scenes need.
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 96);
     EXPECT_EQ(viewport[3], 48);
-
-    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    GLubyte green[4] = {};
-    glReadPixels(10, 10, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, green);
-    EXPECT_EQ(green[1], 255);
+    GLint depthBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    EXPECT_GE(depthBits, 24);
     platform.swapBuffers(app.deviceContext);
 
     platform.postQuitMessage();

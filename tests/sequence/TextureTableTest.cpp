@@ -1,11 +1,12 @@
 #include "sequence/PngReader.h"
 #include "sequence/TextureTable.h"
+#include "support/Files.h"
 #include "support/HeadlessGL.h"
+#include "support/WorkingDirectory.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 #include <png.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -28,24 +29,9 @@ const fs::path kSuite = fs::path(QUESSALY_SOURCE_DIR) / "tests" / "data" / "pngs
 const fs::path kCrashers = fs::path(QUESSALY_SOURCE_DIR) / "tests" / "data" / "png-crashers";
 
 // A directory of its own per test, removed afterwards.
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        path = fs::path(testing::TempDir()) /
-               ("quessaly-" + std::to_string(getpid()) + "-" + test->test_suite_name() + "-" + test->name());
-        fs::create_directories(path);
-    }
-    ~ScratchDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
+struct ScratchDir : WorkingDirectory {
+    ScratchDir() : WorkingDirectory(testing::UnitTest::GetInstance()->current_test_info()->name()) {}
     std::string file(const std::string& name) const { return (path / name).string(); }
-
-private:
-    fs::path path;
 };
 
 void putBigEndian(Bytes& out, std::uint32_t value)
@@ -94,18 +80,6 @@ Bytes unfiltered(const std::vector<Bytes>& rows)
         scanlines.insert(scanlines.end(), row.begin(), row.end());
     }
     return scanlines;
-}
-
-void writeFile(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The same file decoded by libpng's simplified reader as 8-bit RGBA, or empty if it cannot.

@@ -22,6 +22,39 @@ std::vector<std::int16_t> Mp3Maker::sweep(double seconds, double startHz, double
     return samples;
 }
 
+std::vector<std::uint8_t> Mp3Maker::wav(const std::vector<std::int16_t>& samples)
+{
+    const auto dataSize = static_cast<std::uint32_t>(samples.size() * 2);
+    std::vector<std::uint8_t> bytes;
+    const auto text = [&bytes](const char* chars) {
+        for (int i = 0; i < 4; ++i) {
+            bytes.push_back(static_cast<std::uint8_t>(chars[i]));
+        }
+    };
+    const auto number = [&bytes](std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) {
+            bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        }
+    };
+    text("RIFF");
+    number(36 + dataSize, 4);
+    text("WAVE");
+    text("fmt ");
+    // PCM: its header's size, the format, two channels, the rate, bytes a second and a frame, bits a sample.
+    number(16, 4);
+    number(1, 2);
+    number(2, 2);
+    number(kRate, 4);
+    number(kRate * 4, 4);
+    number(4, 2);
+    number(16, 2);
+    text("data");
+    number(dataSize, 4);
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(samples.data());
+    bytes.insert(bytes.end(), raw, raw + dataSize);
+    return bytes;
+}
+
 bool Mp3Maker::write(const std::string& path, const std::vector<std::int16_t>& samples,
                      std::string* error)
 {

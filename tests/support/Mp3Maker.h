@@ -16,6 +16,9 @@ public:
     static std::vector<std::int16_t> sweep(double seconds, double startHz, double endHz,
                                            double amplitude = 0.5);
 
+    // A PCM WAV file of interleaved stereo samples: sound, but no MP3.
+    static std::vector<std::uint8_t> wav(const std::vector<std::int16_t>& samples);
+
     // Encodes interleaved stereo samples into `path`; false, with the reason in `error`, on failure.
     static bool write(const std::string& path, const std::vector<std::int16_t>& samples,
                       std::string* error = nullptr);

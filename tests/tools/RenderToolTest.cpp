@@ -2,6 +2,10 @@
 #include "effects/scenes/GreetingsScene.h"
 #include "effects/sync/Timeline.h"
 #include "geometry/DrawPath.h"
+#include "sequence/AbstractSceneObject.h"
+#include "sequence/PngReader.h"
+#include "support/HeadlessGL.h"
+#include "support/ScopedEnv.h"
 #include "support/WorkingDirectory.h"
 #include "tools/assets/TextureMaker.h"
 #include "tools/render/FrameStatistics.h"
@@ -9,6 +13,7 @@
 #include "tools/render/RenderSession.h"
 #include "tools/render/VideoEncoder.h"
 
+#include <GL/glew.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -39,11 +44,27 @@ AbstractSceneObject* make(const float* time)
 // The greetings from the start of the music, then the ending, which quits at 227.5 s.
 std::vector<SceneRow> shortShow() { return {{12, make<GreetingsScene>}, {13, make<EndingScene>}}; }
 
-std::string temporaryDirectory()
-{
-    char pattern[] = "/tmp/quessaly-render-XXXXXX";
-    return mkdtemp(pattern);
-}
+// Paints its frame's music time into the picture: the clear colour's red is 200 steps a second, below a
+// top half that is blue, so both the time and the order of the rows can be read back.
+class TimeColourScene : public AbstractSceneObject {
+public:
+    explicit TimeColourScene(const float* time) : AbstractSceneObject(time) {}
+    bool load() override { return true; }
+    void start() override {}
+    void stop() override {}
+    void render() override
+    {
+        GLint view[4];
+        glGetIntegerv(GL_VIEWPORT, view);
+        glClearColor(*timeValue * 200.0f / 255.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, view[3] / 2, view[2], view[3] - view[3] / 2);
+        glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+    }
+};
 
 std::vector<std::string> framesIn(const std::string& directory)
 {
@@ -151,26 +172,21 @@ TEST(RenderOptions, RefusesWhatItCannotUseWithOneLineReasons)
 
 TEST(RenderSession, AMissingFfmpegIsReportedBeforeAnyFrame)
 {
-    const std::string emptyDirectory = temporaryDirectory();
-    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-    setenv("PATH", emptyDirectory.c_str(), 1);
+    WorkingDirectory directory("no-ffmpeg");
+    ScopedEnv path("PATH", directory.path.string());
     RenderOptions options;
-    options.video = emptyDirectory + "/show.mp4";
+    options.video = "show.mp4";
     options.quiet = true;
     RenderSession session(options, shortShow());
     std::string error;
-    const int status = runQuietly(session, &error);
-    setenv("PATH", path.c_str(), 1);
-    EXPECT_NE(status, 0);
+    EXPECT_NE(runQuietly(session, &error), 0);
     EXPECT_NE(error.find("ffmpeg"), std::string::npos);
     EXPECT_EQ(session.framesRendered(), 0);
-    std::system(("rm -rf " + emptyDirectory).c_str());
 }
 
 TEST(RenderSession, WritesExactlyTheFramesInRangeTheSameEveryRun)
 {
-    const std::string first = temporaryDirectory();
-    const std::string second = temporaryDirectory();
+    WorkingDirectory directory("frames-in-range");
     RenderOptions options;
     options.width = 48;
     options.height = 32;
@@ -178,33 +194,63 @@ TEST(RenderSession, WritesExactlyTheFramesInRangeTheSameEveryRun)
     options.start = 1.0;
     options.end = 2.0;
     options.quiet = true;
-    options.framesDirectory = first;
+    options.framesDirectory = "first";
     RenderSession session(options, shortShow());
     std::string error;
     ASSERT_EQ(runQuietly(session, &error), 0) << error;
 
     // Frames at 1.0, 1.1 … 2.0 s; the ones before were drawn, since effects build up frame by frame.
-    EXPECT_EQ(framesIn(first).size(), 11u);
+    EXPECT_EQ(framesIn("first").size(), 11u);
     EXPECT_EQ(session.framesWritten(), 11);
     // Three loading frames (one per scene, one to start the music), then 0.0 … 2.0 s: every rendered
     // frame counted once.
     EXPECT_EQ(session.framesRendered(), 3 + 21);
-    EXPECT_EQ(static_cast<long>(session.statistics().frameCount()), session.framesRendered());
     EXPECT_EQ(session.statistics().frameCount("LOADER"), 3u);
     EXPECT_EQ(session.statistics().frameCount("OUTTRO"), 21u);
 
-    options.framesDirectory = second;
+    options.framesDirectory = "second";
     RenderSession again(options, shortShow());
     ASSERT_EQ(runQuietly(again, &error), 0) << error;
-    const std::vector<std::string> firstFrames = framesIn(first);
-    const std::vector<std::string> secondFrames = framesIn(second);
+    const std::vector<std::string> firstFrames = framesIn("first");
+    const std::vector<std::string> secondFrames = framesIn("second");
     ASSERT_EQ(firstFrames.size(), secondFrames.size());
     for (std::size_t i = 0; i < firstFrames.size(); ++i) {
         EXPECT_EQ(contents(firstFrames[i]), contents(secondFrames[i])) << firstFrames[i];
     }
     // The flight moves: the first and the last frame differ.
     EXPECT_NE(contents(firstFrames.front()), contents(firstFrames.back()));
-    std::system(("rm -rf " + first + " " + second).c_str());
+}
+
+// The pixels come back a frame late through the pixel buffers: frame n must still be the picture drawn
+// at n / fps, stored top row first.
+TEST(RenderSession, FrameNShowsTheTimeNOverFpsTopRowFirst)
+{
+    WorkingDirectory directory("frame-times");
+    RenderOptions options;
+    options.width = 16;
+    options.height = 8;
+    options.fps = 10;
+    options.end = 1.0;
+    options.quiet = true;
+    options.framesDirectory = "frames";
+    RenderSession session(options, {{1, make<TimeColourScene>}});
+    std::string error;
+    ASSERT_EQ(runQuietly(session, &error), 0) << error;
+
+    const std::vector<std::string> frames = framesIn("frames");
+    ASSERT_EQ(frames.size(), 11u);
+    for (std::size_t n = 0; n < frames.size(); ++n) {
+        int width = 0, height = 0, channels = 0, decoded = 0;
+        unsigned char* rgba = readPng(frames[n].c_str(), width, height, channels, &decoded);
+        ASSERT_NE(rgba, nullptr) << frames[n];
+        ASSERT_EQ(width * height * decoded, 16 * 8 * 4) << frames[n];
+        const unsigned char* top = rgba + 5 * 4;
+        const unsigned char* bottom = rgba + (7 * 16 + 5) * 4;
+        EXPECT_COLOR((Rgba{top[0], top[1], top[2], top[3]}), 0, 0, 255, 255) << frames[n];
+        EXPECT_COLOR((Rgba{bottom[0], bottom[1], bottom[2], bottom[3]}), static_cast<std::uint8_t>(20 * n), 0, 0, 255)
+            << frames[n];
+        std::free(rgba);
+    }
 }
 
 TEST(RenderSession, EndsWhenTheShowQuitsAndWritesAVideoAndASheet)
@@ -212,15 +258,15 @@ TEST(RenderSession, EndsWhenTheShowQuitsAndWritesAVideoAndASheet)
     if (VideoEncoder::findExecutable("ffmpeg").empty()) {
         GTEST_SKIP() << "ffmpeg is not installed";
     }
-    const std::string directory = temporaryDirectory();
+    WorkingDirectory directory("video-and-sheet");
     RenderOptions options;
     options.width = 64;
     options.height = 36;
     options.fps = 4;
     options.start = 226.0;
     options.quiet = true;
-    options.video = directory + "/show.mp4";
-    options.sheet = directory + "/sheet.png";
+    options.video = "show.mp4";
+    options.sheet = "sheet.png";
     RenderSession session(options, shortShow());
     std::string error;
     ASSERT_EQ(runQuietly(session, &error), 0) << error;
@@ -228,7 +274,6 @@ TEST(RenderSession, EndsWhenTheShowQuitsAndWritesAVideoAndASheet)
     EXPECT_EQ(session.framesWritten(), 8);
     EXPECT_GT(contents(options.video).size(), 1000u);
     EXPECT_EQ(contents(options.sheet).substr(1, 3), "PNG");
-    std::system(("rm -rf " + directory).c_str());
 }
 
 TEST(FrameStatistics, QuantilesByNearestRank)

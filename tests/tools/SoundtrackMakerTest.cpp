@@ -1,12 +1,13 @@
 #include "effects/sync/Beat.h"
 #include "effects/sync/ShowAccents.h"
+#include "support/Files.h"
+#include "support/WorkingDirectory.h"
 #include "tools/assets/Mp3Encoder.h"
 #include "tools/assets/PeakLimiter.h"
 #include "tools/assets/SoundtrackMaker.h"
 
 #include <gtest/gtest.h>
 #include <mpg123.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -68,20 +69,6 @@ Decoded decode(const fs::path& path)
     mpg123_delete(handle);
     return decoded;
 }
-
-// A directory of its own for a test's files, removed afterwards.
-class ScratchDir {
-public:
-    ScratchDir() : path_(fs::path(testing::TempDir()) / ("quessaly-soundtrack-" + std::to_string(getpid())))
-    {
-        fs::create_directories(path_);
-    }
-    ~ScratchDir() { fs::remove_all(path_); }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
 
 int loudest(const Samples& samples, long first, long last)
 {
@@ -180,10 +167,10 @@ Onset findOnset(const std::vector<double>& level, long first, long expected, lon
 // heard at its time, below the ceiling, silent at the end. One test, as writing the file is the slow part.
 TEST(SoundtrackMakerTest, WrittenFilePlaysTheTrackOnTime)
 {
-    const ScratchDir directory;
+    const WorkingDirectory directory("soundtrack");
     std::string error;
-    ASSERT_TRUE(SoundtrackMaker().write((directory / "Quessaly.mp3").string(), &error)) << error;
-    const Decoded file = decode(directory / "Quessaly.mp3");
+    ASSERT_TRUE(SoundtrackMaker().write("Quessaly.mp3", &error)) << error;
+    const Decoded file = decode("Quessaly.mp3");
     const Samples& decoded = file.samples;
     const Samples track = SoundtrackMaker().render();
     const Samples plain = SoundtrackMaker(std::vector<Accent>{}).render();
@@ -310,23 +297,19 @@ TEST(SoundtrackMakerTest, EncoderGivesTheSameBytesAndReportsFailures)
         stretch[2 * f] = static_cast<std::int16_t>(6000.0 * chord + 8000.0 * edge);
         stretch[2 * f + 1] = static_cast<std::int16_t>(6000.0 * chord - 8000.0 * edge);
     }
-    const ScratchDir directory;
+    const WorkingDirectory directory("encoder");
     const Mp3Encoder encoder(192, 7);
     std::string error;
-    ASSERT_TRUE(encoder.write((directory / "a.mp3").string(), stretch, &error)) << error;
-    ASSERT_TRUE(encoder.write((directory / "b.mp3").string(), stretch, &error)) << error;
-    auto bytes = [](const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    const std::vector<char> a = bytes(directory / "a.mp3");
+    ASSERT_TRUE(encoder.write("a.mp3", stretch, &error)) << error;
+    ASSERT_TRUE(encoder.write("b.mp3", stretch, &error)) << error;
+    const std::vector<std::uint8_t> a = readFile("a.mp3");
     EXPECT_GT(a.size(), 0u);
-    EXPECT_EQ(a, bytes(directory / "b.mp3"));
+    EXPECT_EQ(a, readFile("b.mp3"));
     // The file gives back exactly what went in, in length.
-    EXPECT_EQ(decode(directory / "a.mp3").samples.size(), stretch.size());
+    EXPECT_EQ(decode("a.mp3").samples.size(), stretch.size());
 
     // A file that cannot be created is reported, not silently skipped.
-    EXPECT_FALSE(encoder.write((directory / "missing/c.mp3").string(), stretch, &error));
+    EXPECT_FALSE(encoder.write("missing/c.mp3", stretch, &error));
     EXPECT_NE(error.find("missing"), std::string::npos);
 }
 

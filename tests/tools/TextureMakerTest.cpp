@@ -1,8 +1,9 @@
 #include "sequence/PngReader.h"
+#include "support/Files.h"
+#include "support/WorkingDirectory.h"
 #include "tools/assets/TextureMaker.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -75,54 +76,38 @@ Picture load(const fs::path& path)
     return picture;
 }
 
-std::vector<char> bytesOf(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-fs::path scratchDirectory(const std::string& name)
-{
-    const fs::path path = fs::path(testing::TempDir()) / ("quessaly-" + std::to_string(getpid()) + "-textures-" + name);
-    fs::remove_all(path);
-    fs::create_directories(path);
-    return path;
-}
-
 // The textures are made once for the suite: making them is the slow part.
 class TextureMakerTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        directory = new fs::path(scratchDirectory("first"));
-        made = TextureMaker().writeAll(directory->string(), &failure);
+        directory = new WorkingDirectory("textures");
+        made = TextureMaker().writeAll(directory->path.string(), &failure);
     }
 
     static void TearDownTestSuite()
     {
-        std::error_code ignored;
-        fs::remove_all(*directory, ignored);
         delete directory;
         directory = nullptr;
     }
 
     void SetUp() override { ASSERT_TRUE(made) << failure; }
 
-    static Picture picture(const char* file) { return load(*directory / file); }
+    static Picture picture(const char* file) { return load(directory->path / file); }
 
-    static fs::path* directory;
+    static WorkingDirectory* directory;
     static bool made;
     static std::string failure;
 };
 
-fs::path* TextureMakerTest::directory = nullptr;
+WorkingDirectory* TextureMakerTest::directory = nullptr;
 bool TextureMakerTest::made = false;
 std::string TextureMakerTest::failure;
 
 TEST_F(TextureMakerTest, EveryTextureIsRgbaWithTheAspectOfItsPlane)
 {
     int pngFiles = 0;
-    for (const auto& entry : fs::directory_iterator(*directory)) {
+    for (const auto& entry : fs::directory_iterator(directory->path)) {
         pngFiles += entry.path().extension() == ".png" ? 1 : 0;
     }
     EXPECT_EQ(pngFiles, 23);
@@ -253,21 +238,20 @@ TEST_F(TextureMakerTest, SpikeBallAndBackdropCoverWhatTheyShould)
 
 TEST_F(TextureMakerTest, SecondRunWritesTheSameBytes)
 {
-    const fs::path second = scratchDirectory("second");
+    const WorkingDirectory second("second-textures");
     std::string error;
-    ASSERT_TRUE(TextureMaker().writeAll(second.string(), &error)) << error;
+    ASSERT_TRUE(TextureMaker().writeAll(second.path.string(), &error)) << error;
     for (const Expected& expected : kTextures) {
         SCOPED_TRACE(expected.file);
-        const std::vector<char> first = bytesOf(*directory / expected.file);
+        const std::vector<std::uint8_t> first = readFile(directory->path / expected.file);
         ASSERT_FALSE(first.empty());
-        EXPECT_TRUE(first == bytesOf(second / expected.file));
+        EXPECT_TRUE(first == readFile(second.path / expected.file));
     }
-    fs::remove_all(second);
 }
 
 TEST_F(TextureMakerTest, UnwritableDirectoryIsReported)
 {
-    const fs::path missing = *directory / "no-such-directory";
+    const fs::path missing = directory->path / "no-such-directory";
     std::string error;
     EXPECT_FALSE(TextureMaker().writeAll(missing.string(), &error));
     EXPECT_NE(error.find("no-such-directory"), std::string::npos) << error;

@@ -1,7 +1,6 @@
 #include "effects/isosurface/MetaballTunnelScene.h"
 #include "effects/sync/Beat.h"
 #include "effects/sync/MetaballTunnelSync.h"
-#include "effects/sync/Timeline.h"
 #include "sequence/TextureTable.h"
 #include "support/SceneTest.h"
 
@@ -50,7 +49,6 @@ int litPixels(const std::vector<std::uint8_t>& rgba)
 
 TEST(MetaballTunnelSyncTest, EventsFallOnTheSceneBeats)
 {
-    EXPECT_EQ(kMetaballTunnelStart, kTimeline[10].start);
     EXPECT_FLOAT_EQ(kMetaballTunnelStart, kStart);
     EXPECT_EQ(kMetaballTunnelPulses.size() + kMetaballTunnelKicks.size() + kMetaballTunnelFlashes.size(), 156u);
     EXPECT_EQ(kMetaballTunnelPulses.size(), 68u);

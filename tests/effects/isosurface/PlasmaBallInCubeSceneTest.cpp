@@ -1,6 +1,5 @@
 #include "effects/isosurface/PlasmaBallInCubeScene.h"
 #include "effects/sync/PlasmaBallInCubeSync.h"
-#include "effects/sync/Timeline.h"
 #include "geometry/MeshObject.h"
 #include "support/SceneTest.h"
 
@@ -54,7 +53,6 @@ void expectDisplacement(MeshObject* ball, float t, float step, float divisor)
 
 TEST(PlasmaBallInCubeSyncTest, EventsLieWithinTheSceneAndOnItsBeats)
 {
-    EXPECT_EQ(kPlasmaBallInCubeStart, kTimeline[3].start);
     EXPECT_FLOAT_EQ(kPlasmaBallInCubeStart, kStart);
     EXPECT_EQ(kPlasmaBallInCubeFlashes.size() + kPlasmaBallInCubeWires.size() + kPlasmaBallInCubeSteps.size() +
                   kPlasmaBallInCubeStretches.size(),
