@@ -2,12 +2,12 @@
 
 #include "app/AppWindow.h"
 #include "app/DemoShell.h"
+#include "app/LoadingScene.h"
 #include "effects/sync/EndingSync.h"
 #include "effects/sync/Timeline.h"
 #include "geometry/DrawCounter.h"
 #include "geometry/DrawPath.h"
 #include "platform/SdlWindow.h"
-#include "sequence/LoadingScene.h"
 #include "tools/assets/PngWriter.h"
 #include "tools/render/CapturingWindow.h"
 #include "tools/render/ContactSheet.h"
