@@ -16,6 +16,7 @@
 #include "tools/render/ProgressBar.h"
 #include "tools/render/VideoEncoder.h"
 
+#include <GL/glew.h>
 #include <SDL2/SDL.h>
 
 #include <cerrno>
@@ -48,6 +49,30 @@ std::string keywordOf(const char* keyword)
     }
     return text;
 }
+
+// Frames before --start are played for the state they hand on, not for their pixels: the scenes run as
+// ever and GL takes every state change, but nothing is drawn, neither by geometry nor by the rasterizer.
+class LeadIn {
+public:
+    LeadIn() = default;
+    LeadIn(const LeadIn&) = delete;
+    LeadIn& operator=(const LeadIn&) = delete;
+    // Leaves GL alone: the context may be gone by then.
+    ~LeadIn() { DrawPath::setStateOnly(false); }
+
+    void set(bool on)
+    {
+        if (on == active) {
+            return;
+        }
+        on ? glEnable(GL_RASTERIZER_DISCARD) : glDisable(GL_RASTERIZER_DISCARD);
+        DrawPath::setStateOnly(on);
+        active = on;
+    }
+
+private:
+    bool active = false;
+};
 
 // What is known of a frame when it is drawn, kept until its pixels come back.
 struct FrameInfo {
@@ -163,6 +188,7 @@ int RenderSession::run(std::string* error)
     long timedFrame = 0;
     bool running = true;
     bool endedByItself = false;
+    LeadIn leadIn;
     while (running) {
         drawing = FrameInfo{};
         if (clock.playing()) {
@@ -177,6 +203,7 @@ int RenderSession::run(std::string* error)
             drawing.timed = true;
             drawing.time = time;
         }
+        leadIn.set(drawing.timed && drawing.time + 1e-9 < options.start);
         const auto wallStart = std::chrono::steady_clock::now();
         const double cpuStart = threadCpuSeconds();
         running = shell.runFrame();
