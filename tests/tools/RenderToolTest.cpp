@@ -1,5 +1,6 @@
 #include "effects/scenes/EndingScene.h"
 #include "effects/scenes/GreetingsScene.h"
+#include "effects/scenes/PlasmaTunnelVelkScene.h"
 #include "effects/sync/Timeline.h"
 #include "geometry/DrawPath.h"
 #include "support/WorkingDirectory.h"
@@ -311,4 +312,26 @@ TEST(DrawPaths, TheResidentPathDrawsThePictureOfTheLiteralPath)
     EXPECT_TRUE(differences.empty()) << differences;
     std::printf("%zu frames compared; worst mean %.4f/255, worst 99.9th percentile %d/255\n", compared, worst.mean,
                 worst.percentile999);
+}
+
+// The tunnel moves one ring per rendered frame: from --start on it shows what a run from the beginning shows
+// only if every frame before the start was played, though none of them is drawn.
+TEST(RenderSession, AStartInheritsTheStateOfEveryFrameBeforeIt)
+{
+    RenderOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--size", "64x36", "--fps", "10", "--end", "3", "--quiet"}, &options, &error));
+    std::vector<std::vector<std::uint8_t>> frames[2];
+    for (double start : {0.0, 2.0}) {
+        options.start = start;
+        RenderSession session(options, {{4, make<PlasmaTunnelVelkScene>}});
+        session.setFrameSink([&frames, start](double, const std::vector<std::uint8_t>& rgba, std::string*) {
+            frames[start > 0.0].push_back(rgba);
+            return true;
+        });
+        ASSERT_EQ(runQuietly(session, &error), 0) << error;
+    }
+    ASSERT_EQ(frames[0].size(), 31u);
+    EXPECT_TRUE(std::equal(frames[1].begin(), frames[1].end(), frames[0].begin() + 20, frames[0].end()));
+    EXPECT_NE(frames[0][20], frames[0][30]);
 }
