@@ -51,7 +51,9 @@ std::string keywordOf(const char* keyword)
 }
 
 // Frames before --start are played for the state they hand on, not for their pixels: the scenes run as
-// ever and GL takes every state change, but nothing is drawn, neither by geometry nor by the rasterizer.
+// ever and GL takes every state change, but geometry submits nothing and an empty scissor box keeps what
+// scenes draw themselves (and their clears) off the frame buffer. Not GL_RASTERIZER_DISCARD: with Mesa
+// 22.3's llvmpipe the first glBegin/glEnd draw after switching it off is still discarded.
 class LeadIn {
 public:
     LeadIn() = default;
@@ -65,13 +67,21 @@ public:
         if (on == active) {
             return;
         }
-        on ? glEnable(GL_RASTERIZER_DISCARD) : glDisable(GL_RASTERIZER_DISCARD);
+        if (on) {
+            glGetIntegerv(GL_SCISSOR_BOX, scissorBox);
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(0, 0, 0, 0);
+        } else {
+            glDisable(GL_SCISSOR_TEST);
+            glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
+        }
         DrawPath::setStateOnly(on);
         active = on;
     }
 
 private:
     bool active = false;
+    GLint scissorBox[4] = {};
 };
 
 // What is known of a frame when it is drawn, kept until its pixels come back.
