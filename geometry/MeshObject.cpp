@@ -276,7 +276,7 @@ bool MeshObject::drawResident()
         glDrawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertexCount - 1),
                             static_cast<GLsizei>(lines->lines.size()), GL_UNSIGNED_INT, nullptr);
         DrawCounter::countDraw(isResident() ? 0 : std::uint64_t(vertexCount) * bytesPerVertex());
-    } else if (submit && !asEdges && triangleCount > 0) {
+    } else if (submit && triangleCount > 0) {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, residentBuffers[IndexBuffer]);
         const std::uintptr_t offset = static_cast<std::uintptr_t>(firstTriangle) * 12;
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT,

@@ -13,10 +13,10 @@
 #include "tools/render/ContactSheet.h"
 #include "tools/render/FixedClock.h"
 #include "tools/render/FrameReader.h"
+#include "tools/render/LeadIn.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/VideoEncoder.h"
 
-#include <GL/glew.h>
 #include <SDL2/SDL.h>
 
 #include <cerrno>
@@ -49,40 +49,6 @@ std::string keywordOf(const char* keyword)
     }
     return text;
 }
-
-// Frames before --start are played for the state they hand on, not for their pixels: the scenes run as
-// ever and GL takes every state change, but geometry submits nothing and an empty scissor box keeps what
-// scenes draw themselves (and their clears) off the frame buffer. Not GL_RASTERIZER_DISCARD: with Mesa
-// 22.3's llvmpipe the first glBegin/glEnd draw after switching it off is still discarded.
-class LeadIn {
-public:
-    LeadIn() = default;
-    LeadIn(const LeadIn&) = delete;
-    LeadIn& operator=(const LeadIn&) = delete;
-    // Leaves GL alone: the context may be gone by then.
-    ~LeadIn() { DrawPath::setStateOnly(false); }
-
-    void set(bool on)
-    {
-        if (on == active) {
-            return;
-        }
-        if (on) {
-            glGetIntegerv(GL_SCISSOR_BOX, scissorBox);
-            glEnable(GL_SCISSOR_TEST);
-            glScissor(0, 0, 0, 0);
-        } else {
-            glDisable(GL_SCISSOR_TEST);
-            glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
-        }
-        DrawPath::setStateOnly(on);
-        active = on;
-    }
-
-private:
-    bool active = false;
-    GLint scissorBox[4] = {};
-};
 
 // What is known of a frame when it is drawn, kept until its pixels come back.
 struct FrameInfo {
