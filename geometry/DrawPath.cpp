@@ -6,11 +6,14 @@
 namespace {
 
 DrawPath::Kind selected = DrawPath::Resident;
+bool drawsStateOnly = false;
 
 } // namespace
 
 void DrawPath::select(Kind kind) { selected = kind; }
 DrawPath::Kind DrawPath::current() { return selected; }
+void DrawPath::setStateOnly(bool stateOnly) { drawsStateOnly = stateOnly; }
+bool DrawPath::stateOnly() { return drawsStateOnly; }
 
 const char* DrawPath::name(Kind kind) { return kind == Literal ? "literal" : "resident"; }
 

@@ -17,4 +17,10 @@ public:
     static const char* name(Kind kind);
     // Reads a name; false when it is neither.
     static bool parse(const char* text, Kind* kind);
+
+    // State only: every draw makes the GL state changes it would make but submits no primitives, and skips
+    // the processor work that only feeds them (facing edges, batch transforms, vertex counts). For frames
+    // nobody sees whose state the frames after them inherit; on either path.
+    static void setStateOnly(bool stateOnly);
+    static bool stateOnly();
 };

@@ -167,6 +167,11 @@ void InstanceBatch::add(const float* model, const float* rgba)
             std::copy(rgba, rgba + 4, lastRgba);
         }
         waiting.push_back(copy);
+    } else if (DrawPath::stateOnly()) {
+        // Nothing is drawn: only the colour the copy's last vertex leaves current is needed.
+        Vertex& last = stream[std::size_t{instances + 1} * shapeVertices.size() - 1];
+        const float* colour = shapeHasColors || rgba == nullptr ? shapeVertices.back().color : rgba;
+        std::memcpy(last.color, colour, sizeof last.color);
     } else {
         writeCopy(m, rgba, instances);
     }
@@ -204,7 +209,9 @@ void InstanceBatch::draw()
     if (elementBuffer == 0) {
         createBuffers();
     }
-    if (order == Order::NearestFirst) {
+    if (order == Order::NearestFirst && DrawPath::stateOnly()) {
+        waiting.clear();
+    } else if (order == Order::NearestFirst) {
         // Eye-space depth grows towards the eye; equal depths keep the order they were added in.
         sorted.resize(waiting.size());
         for (std::uint32_t i = 0; i < sorted.size(); ++i) {
@@ -231,7 +238,9 @@ void InstanceBatch::draw()
     const std::size_t bytes = vertexCount * sizeof(Vertex);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     // A new store each time: the driver need not wait for the last frame's draw to finish with the old one.
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), stream.data(), GL_STREAM_DRAW);
+    if (!DrawPath::stateOnly()) {
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), stream.data(), GL_STREAM_DRAW);
+    }
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, position)));
     if (shapeHasNormals) {
@@ -243,9 +252,11 @@ void InstanceBatch::draw()
         glColorPointer(4, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, color)));
     }
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
-    glDrawRangeElements(glPrimitive, 0, static_cast<GLuint>(vertexCount - 1),
-                        static_cast<GLsizei>(shapeElements.size() * instances), GL_UNSIGNED_INT, nullptr);
-    DrawCounter::countDraw(bytes);
+    if (!DrawPath::stateOnly()) {
+        glDrawRangeElements(glPrimitive, 0, static_cast<GLuint>(vertexCount - 1),
+                            static_cast<GLsizei>(shapeElements.size() * instances), GL_UNSIGNED_INT, nullptr);
+        DrawCounter::countDraw(bytes);
+    }
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     glDisableClientState(GL_VERTEX_ARRAY);

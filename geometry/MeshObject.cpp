@@ -160,8 +160,10 @@ void MeshObject::drawGeometry()
         glBindBuffer(GL_ARRAY_BUFFER, bufferIds[VertexBuffer]);
         glVertexPointer(3, GL_FLOAT, 0, nullptr);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, bufferIds[IndexBuffer]);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT, nullptr);
-        DrawCounter::countDraw(0);
+        if (!DrawPath::stateOnly()) {
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT, nullptr);
+            DrawCounter::countDraw(0);
+        }
         // Later client-array draws must not read through these bindings.
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
@@ -193,7 +195,7 @@ void MeshObject::drawClientArrays()
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_FLOAT, 0, colors.get());
     }
-    if (triangleCount > 0) {
+    if (triangleCount > 0 && !DrawPath::stateOnly()) {
         const std::uint64_t first = static_cast<std::uint64_t>(firstTriangle) * 3;
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT,
                        indices.get() + first);
@@ -268,12 +270,13 @@ bool MeshObject::drawResident()
         return false;
     }
     bindAttributes();
-    if (asEdges) {
+    const bool submit = !DrawPath::stateOnly();
+    if (submit && asEdges) {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->buffer);
         glDrawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertexCount - 1),
                             static_cast<GLsizei>(lines->lines.size()), GL_UNSIGNED_INT, nullptr);
         DrawCounter::countDraw(isResident() ? 0 : std::uint64_t(vertexCount) * bytesPerVertex());
-    } else if (triangleCount > 0) {
+    } else if (submit && triangleCount > 0) {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, residentBuffers[IndexBuffer]);
         const std::uintptr_t offset = static_cast<std::uintptr_t>(firstTriangle) * 12;
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT,
@@ -292,14 +295,17 @@ bool MeshObject::drawFacingEdges()
         (isResident() && !extendResident(static_cast<unsigned>(firstTriangle) + triangleCount))) {
         return false;
     }
+    bindAttributes();
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (DrawPath::stateOnly()) {
+        return true;
+    }
     float modelview[16];
     Matrix4::multiply(viewFrame, matrix, modelview);
     float eye[3];
     const bool mirrored = Matrix4::eyeOf(modelview, eye);
     const std::vector<std::uint32_t>& lines =
         facingEdges->linesFacing(eye, mirrored, static_cast<std::size_t>(firstTriangle), triangleCount);
-    bindAttributes();
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
     if (!lines.empty()) {
         // The lines change with every frame: they go to GL from client memory, one upload per draw.
         glDrawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertexCount - 1), static_cast<GLsizei>(lines.size()),

@@ -1,5 +1,6 @@
 #include "effects/scenes/EndingScene.h"
 #include "effects/scenes/GreetingsScene.h"
+#include "effects/scenes/PlasmaTunnelVelkScene.h"
 #include "effects/sync/Timeline.h"
 #include "geometry/DrawPath.h"
 #include "sequence/AbstractSceneObject.h"
@@ -199,14 +200,14 @@ TEST(RenderSession, WritesExactlyTheFramesInRangeTheSameEveryRun)
     std::string error;
     ASSERT_EQ(runQuietly(session, &error), 0) << error;
 
-    // Frames at 1.0, 1.1 … 2.0 s; the ones before were drawn, since effects build up frame by frame.
+    // Frames at 1.0, 1.1 … 2.0 s; the ones before were played for the state they hand on.
     EXPECT_EQ(framesIn("first").size(), 11u);
     EXPECT_EQ(session.framesWritten(), 11);
-    // Three loading frames (one per scene, one to start the music), then 0.0 … 2.0 s: every rendered
-    // frame counted once.
+    // Three loading frames (one per scene, one to start the music), then 0.0 … 2.0 s; the statistics
+    // count the loading frames and the written ones, each once.
     EXPECT_EQ(session.framesRendered(), 3 + 21);
     EXPECT_EQ(session.statistics().frameCount("LOADER"), 3u);
-    EXPECT_EQ(session.statistics().frameCount("OUTTRO"), 21u);
+    EXPECT_EQ(session.statistics().frameCount("OUTTRO"), 11u);
 
     options.framesDirectory = "second";
     RenderSession again(options, shortShow());
@@ -356,4 +357,26 @@ TEST(DrawPaths, TheResidentPathDrawsThePictureOfTheLiteralPath)
     EXPECT_TRUE(differences.empty()) << differences;
     std::printf("%zu frames compared; worst mean %.4f/255, worst 99.9th percentile %d/255\n", compared, worst.mean,
                 worst.percentile999);
+}
+
+// The tunnel moves one ring per rendered frame: from --start on it shows what a run from the beginning shows
+// only if every frame before the start was played, though none of them is drawn.
+TEST(RenderSession, AStartInheritsTheStateOfEveryFrameBeforeIt)
+{
+    RenderOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--size", "64x36", "--fps", "10", "--end", "3", "--quiet"}, &options, &error));
+    std::vector<std::vector<std::uint8_t>> frames[2];
+    for (double start : {0.0, 2.0}) {
+        options.start = start;
+        RenderSession session(options, {{4, make<PlasmaTunnelVelkScene>}});
+        session.setFrameSink([&frames, start](double, const std::vector<std::uint8_t>& rgba, std::string*) {
+            frames[start > 0.0].push_back(rgba);
+            return true;
+        });
+        ASSERT_EQ(runQuietly(session, &error), 0) << error;
+    }
+    ASSERT_EQ(frames[0].size(), 31u);
+    EXPECT_TRUE(std::equal(frames[1].begin(), frames[1].end(), frames[0].begin() + 20, frames[0].end()));
+    EXPECT_NE(frames[0][20], frames[0][30]);
 }

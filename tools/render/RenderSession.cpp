@@ -3,17 +3,18 @@
 #include "app/AppWindow.h"
 #include "app/AssetFolder.h"
 #include "app/DemoShell.h"
+#include "app/LoadingScene.h"
 #include "effects/sync/EndingSync.h"
 #include "effects/sync/Timeline.h"
 #include "geometry/DrawCounter.h"
 #include "geometry/DrawPath.h"
 #include "platform/SdlWindow.h"
-#include "app/LoadingScene.h"
 #include "tools/assets/PngWriter.h"
 #include "tools/render/CapturingWindow.h"
 #include "tools/render/ContactSheet.h"
 #include "tools/render/FixedClock.h"
 #include "tools/render/FrameReader.h"
+#include "tools/render/LeadIn.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/VideoEncoder.h"
 
@@ -166,6 +167,7 @@ int RenderSession::run(std::string* error)
     long timedFrame = 0;
     bool running = true;
     bool endedByItself = false;
+    LeadIn leadIn;
     while (running) {
         drawing = FrameInfo{};
         if (clock.playing()) {
@@ -180,13 +182,18 @@ int RenderSession::run(std::string* error)
             drawing.timed = true;
             drawing.time = time;
         }
+        const bool leadingIn = drawing.timed && drawing.time + 1e-9 < options.start;
+        leadIn.set(leadingIn);
         const auto wallStart = std::chrono::steady_clock::now();
         const double cpuStart = threadCpuSeconds();
         running = shell.runFrame();
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
         const std::string scene = keywordOf(loader.keywords[loader.currentIndex]);
         const DrawCounter::Totals traffic = DrawCounter::take();
-        stats.add(scene, wall, threadCpuSeconds() - cpuStart, traffic.draws, traffic.bytes);
+        // Frames before the start draw nothing: their times would only dilute the scenes' figures.
+        if (!leadingIn) {
+            stats.add(scene, wall, threadCpuSeconds() - cpuStart, traffic.draws, traffic.bytes);
+        }
         ++rendered;
         if (drawing.timed) {
             ++timedFrame;
