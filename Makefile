@@ -79,7 +79,7 @@ windows: configure
 
 # Runs the Windows build under Wine on a virtual display: its output, its picture and its exit on Escape.
 windows-test: windows
-	@bash scripts/windows-smoke.sh $(WINDOWS_DIR)/dist
+	@bash scripts/windows-smoke.sh $(WINDOWS_DIR)/quessaly-windows.zip
 
 clean:
 	@rm -rf $(BUILD_DIR)
