@@ -25,3 +25,6 @@ install(FILES ${mpg123_dll} DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/scripts/windows-readme.txt DESTINATION . RENAME README.txt)
 install(DIRECTORY ${QUESSALY_ASSET_DIR}/ DESTINATION assets FILES_MATCHING PATTERN "*.png" PATTERN "*.mp3")
 install(DIRECTORY ${QUESSALY_WINDOWS_DEPS}/licenses/ DESTINATION licenses)
+# The compiler's C++ runtime and winpthreads are linked into the programs.
+install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION licenses/mingw-w64)
+install(FILES /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright DESTINATION licenses/gcc-runtime)

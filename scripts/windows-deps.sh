@@ -14,7 +14,7 @@ sources=(
   zlib=1:1.2.13.dfsg-1
   glew=2.2.0-4
 )
-# Raise it whenever a change below changes what gets built.
+# Raise it whenever a change below or in cmake/mingw-w64.cmake changes what gets built.
 recipe=2
 mirror=${QUESSALY_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 
