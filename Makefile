@@ -68,7 +68,7 @@ WINDOWS_DIR := build-windows
 windows: configure
 	@bash scripts/install-deps.sh --windows
 	@cmake --build $(BUILD_DIR) --target assets -j $(JOBS)
-	@deps=$$(bash scripts/windows-deps.sh) && cmake -S . -B $(WINDOWS_DIR) -DCMAKE_BUILD_TYPE=Release \
+	@deps=$$(bash scripts/windows-deps.sh) && cmake -S . -B $(WINDOWS_DIR) --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DQUESSALY_WINDOWS_DEPS="$$deps" \
 	  -DQUESSALY_ASSET_DIR="$(CURDIR)/$(BUILD_DIR)/assets" >/dev/null
 	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
