@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows zip as a user would, under Wine on a virtual display, from a folder named with a space and
 # a non-ASCII letter: every DLL shipped or Windows' own; the message boxes of a fullscreen start the display
-# cannot give; then --windowed: the loader's lines, INTRO, a picture, and status 0 on Escape.
+# cannot give; then --windowed: the loader's lines, INTRO, a picture, the decoded music, status 0 on Escape.
 set -euo pipefail
 zip=$(realpath "${1:-build-windows/quessaly-windows.zip}")
 results=$(dirname "$zip")/wine-check
@@ -42,7 +42,7 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/
 pids+=($!)
 for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")
-# No Mono or Gecko installers, no host sound drivers: the show plays on its silent clock.
+# No Mono or Gecko installers, no host sound drivers: SDL's disk driver plays the music into a file.
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepulse.drv=d"
 wineboot --init >/dev/null 2>&1 || fail "Wine cannot create its prefix"
 elapsed "Wine prefix ready"
@@ -88,7 +88,7 @@ wait_for stderr "ERROR: Program Will Now Close." 30
 press Return '^ERROR$'
 expect_exit 1 "declining a window"
 
-start --windowed
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/played.raw start --windowed
 wait_for stdout INTRO 300
 elapsed INTRO
 loaded=$(grep -c '^Bit depth' "$results/stdout.txt" || true)
@@ -103,6 +103,8 @@ for _ in $(seq 20); do
 done
 ((lit >= 64)) || fail "the window stays black (see $results/screenshot.png)"
 elapsed "a picture ($lit of 20480 points lit)"
+heard=$(cat "$work/played.raw" 2>/dev/null | tr -d '\0' | wc -c || true)
+((heard > 176400)) || fail "the music did not play: $heard bytes of sound"
 press Escape Quessaly
 expect_exit 0 Escape
 echo "Windows build under Wine: passed in $((SECONDS - started)) s"
