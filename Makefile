@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps configure build test bench run video fuzz sanitize clean install package
+.PHONY: all deps configure build test bench run video fuzz sanitize clean install package windows windows-test
 
 all: build
 
@@ -60,6 +60,26 @@ sanitize: deps
 	@cmake --build build-sanitize -j $(JOBS)
 	@cd build-sanitize && ctest --output-on-failure -j $(JOBS)
 	@cd build-sanitize/assets && ../tools/render/quessaly-render --size 160x90 --fps 15 --quiet
+
+# Cross-compiles both programs for Windows with mingw-w64 against libraries built from Debian's source
+# packages (cached outside the tree by scripts/windows-deps.sh) and lays out build-windows/dist/ with the
+# native build's textures and soundtrack, then zips it as build-windows/quessaly-windows.zip.
+WINDOWS_DIR := build-windows
+windows: configure
+	@bash scripts/install-deps.sh --windows
+	@cmake --build $(BUILD_DIR) --target assets -j $(JOBS)
+	@deps=$$(bash scripts/windows-deps.sh) && cmake -S . -B $(WINDOWS_DIR) --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DQUESSALY_WINDOWS_DEPS="$$deps" \
+	  -DQUESSALY_ASSET_DIR="$(CURDIR)/$(BUILD_DIR)/assets" >/dev/null
+	@cmake --build $(WINDOWS_DIR) -j $(JOBS)
+	@rm -rf $(WINDOWS_DIR)/dist $(WINDOWS_DIR)/quessaly $(WINDOWS_DIR)/quessaly-windows.zip
+	@cmake --install $(WINDOWS_DIR) --prefix $(WINDOWS_DIR)/dist --strip >/dev/null
+	@ln -s dist $(WINDOWS_DIR)/quessaly && cd $(WINDOWS_DIR) && zip -qr quessaly-windows.zip quessaly && rm quessaly
+	@echo "$(WINDOWS_DIR)/quessaly-windows.zip"
+
+# Runs the Windows build under Wine on a virtual display: its output, its picture and its exit on Escape.
+windows-test: windows
+	@bash scripts/windows-smoke.sh $(WINDOWS_DIR)/quessaly-windows.zip
 
 clean:
 	@rm -rf $(BUILD_DIR)

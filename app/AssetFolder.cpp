@@ -66,7 +66,7 @@ std::vector<std::string> AssetFolder::standardFolders()
         folders.push_back(executable + "../share/quessaly/");
     }
     const std::string installed = withSeparator(QUESSALY_INSTALLED_DATA_DIR);
-    if (folders.back() != installed) {
+    if (!installed.empty() && folders.back() != installed) {
         folders.push_back(installed);
     }
     return folders;

@@ -18,8 +18,9 @@
 
 int main(int argc, char** argv)
 {
-    // Keywords and messages show as they happen, even through a pipe.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    // Keywords and messages show as they happen, even through a pipe. Unbuffered rather than line-buffered:
+    // the Microsoft C runtime has no line buffering, and the program prints only a few lines.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     const char* program = argc > 0 ? argv[0] : "quessaly";
     PlayerOptions options;
     options.width = QUESSALY_WIDTH;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quessaly builds, tests and runs with, and only the missing ones:
-# a second run does nothing.
+# a second run does nothing. With --windows, also what the Windows build and its run under Wine need.
 set -euo pipefail
 
 packages=(
@@ -11,6 +11,15 @@ packages=(
   libgtest-dev libbenchmark-dev
   ffmpeg
 )
+if [[ "${1:-}" == --windows ]]; then
+  # The posix thread model: GCC 12's win32 model has no std::mutex. Wine draws through the host's
+  # libGL and X libraries, which it opens at run time and only recommends.
+  packages+=(
+    gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev dpkg-dev zip
+    wine wine64 xvfb xdotool
+    libgl1 libgl1-mesa-dri libxrandr2 libxi6 libxcursor1 libxinerama1 libxrender1 libxxf86vm1 libxcomposite1
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do
