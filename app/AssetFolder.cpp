@@ -49,7 +49,8 @@ bool AssetFolder::choose(const std::vector<std::string>& folders)
     }
     std::string searched;
     for (const std::string& candidate : folders) {
-        searched += (searched.empty() ? "" : ", ") + (candidate.empty() ? std::string("the working directory") : candidate);
+        searched += searched.empty() ? "" : ", ";
+        searched += candidate.empty() ? std::string("the working directory") : candidate;
     }
     std::fprintf(stderr, "No textures or soundtrack found in %s: the show plays without them.\n", searched.c_str());
     chosenFolder.clear();

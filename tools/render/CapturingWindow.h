@@ -22,7 +22,10 @@ public:
         return inner.createWindow(title, width, height, fullscreen, format);
     }
     bool destroyWindow(Handle window) override { return inner.destroyWindow(window); }
-    bool setFullscreen(Handle window, bool fullscreen) override { return inner.setFullscreen(window, fullscreen); }
+    bool setFullscreen(Handle window, bool fullscreen) override
+    {
+        return inner.setFullscreen(window, fullscreen);
+    }
     Handle acquireDeviceContext(Handle window) override { return inner.acquireDeviceContext(window); }
     bool releaseDeviceContext(Handle window, Handle deviceContext) override
     {
