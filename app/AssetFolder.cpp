@@ -74,5 +74,3 @@ std::vector<std::string> AssetFolder::standardFolders()
 }
 
 std::string AssetFolder::path(const char* name) { return chosenFolder + name; }
-
-const std::string& AssetFolder::folder() { return chosenFolder; }

@@ -15,6 +15,4 @@ public:
     static std::vector<std::string> standardFolders();
     // `name` in the chosen folder.
     static std::string path(const char* name);
-    // The chosen folder: empty for the working directory, otherwise ending in '/'.
-    static const std::string& folder();
 };

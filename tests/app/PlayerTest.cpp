@@ -1,4 +1,7 @@
 #include "app/PlayerOptions.h"
+#include "support/CommandLine.h"
+#include "support/Files.h"
+#include "support/WorkingDirectory.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -6,20 +9,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-bool parse(std::vector<const char*> args, PlayerOptions* options, std::string* error)
-{
-    args.insert(args.begin(), "quessaly");
-    return options->parse(static_cast<int>(args.size()), args.data(), error);
-}
 
 struct ChildRun {
     int status = -1;
@@ -29,9 +24,8 @@ struct ChildRun {
 
 std::string contents(const fs::path& path)
 {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
+    const std::vector<std::uint8_t> bytes = readFile(path.string());
+    return {bytes.begin(), bytes.end()};
 }
 
 // Runs `command` from `directory` with SDL's headless drivers and collects what it printed.
@@ -54,37 +48,31 @@ TEST(PlayerOptions, ReadsTheOptionsAndRefusesAnythingElseInOneLine)
 {
     PlayerOptions options;
     std::string error;
-    ASSERT_TRUE(parse({}, &options, &error));
+    ASSERT_TRUE(parseArgs({}, &options, &error));
     EXPECT_FALSE(options.windowed || options.mute || options.help || options.version);
-    ASSERT_TRUE(parse({"--size", "800x600", "--start", "12.5", "--mute"}, &options, &error));
+    ASSERT_TRUE(parseArgs({"--size", "800x600", "--start", "12.5", "--mute"}, &options, &error));
     EXPECT_TRUE(options.windowed) << "a size alone asks for a window";
     EXPECT_EQ(options.width * 10000 + options.height, 8000600);
     EXPECT_DOUBLE_EQ(options.start, 12.5);
     EXPECT_TRUE(options.mute);
-    ASSERT_TRUE(parse({"--size", "1024x768", "--fullscreen"}, &options, &error));
+    ASSERT_TRUE(parseArgs({"--size", "1024x768", "--fullscreen"}, &options, &error));
     EXPECT_FALSE(options.windowed);
-    ASSERT_TRUE(parse({"--fullscreen", "--windowed"}, &options, &error));
+    ASSERT_TRUE(parseArgs({"--fullscreen", "--windowed"}, &options, &error));
     EXPECT_TRUE(options.windowed) << "the last of the two counts";
 
     const std::vector<std::vector<const char*>> refused = {
         {"--size"}, {"--size", "800"}, {"--size", "0x600"}, {"--start", "-1"}, {"--start", "227.5"},
         {"--start", "1e400"}, {"--start", "soon"}, {"--bogus"}, {"windowed"}, {"-w"},
     };
-    for (const auto& args : refused) {
-        PlayerOptions rejected;
-        std::string reason;
-        EXPECT_FALSE(parse(args, &rejected, &reason)) << args[0];
-        EXPECT_FALSE(reason.empty()) << args[0];
-        EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
-    }
+    expectEachRefusedInOneLine<PlayerOptions>(refused);
 }
 
 // The programs find the textures and the soundtrack in the working directory, then beside themselves, then
 // where they are installed, from whatever directory they are started.
 TEST(Player, FindsItsFilesWhereverItIsStarted)
 {
-    const fs::path tree = fs::path(testing::TempDir()) / ("quessaly-" + std::to_string(getpid()) + "-tree");
-    fs::remove_all(tree);
+    const WorkingDirectory directory("tree"); // removed however the test ends
+    const fs::path& tree = directory.path;
     fs::create_directories(tree / "bin" / "assets");
     fs::create_directories(tree / "elsewhere");
     const std::string showOneSecond = " --size 64x36 --fps 4 --end 1 --quiet";
@@ -124,5 +112,4 @@ TEST(Player, FindsItsFilesWhereverItIsStarted)
     EXPECT_EQ(installed.status, 0) << installed.err;
     EXPECT_NE(installed.out.find("Bit depth"), std::string::npos);
     EXPECT_EQ(installed.out.find("not found"), std::string::npos) << installed.out;
-    fs::remove_all(tree);
 }

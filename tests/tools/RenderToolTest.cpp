@@ -5,6 +5,7 @@
 #include "geometry/DrawPath.h"
 #include "sequence/AbstractSceneObject.h"
 #include "sequence/PngReader.h"
+#include "support/CommandLine.h"
 #include "support/HeadlessGL.h"
 #include "support/ScopedEnv.h"
 #include "support/WorkingDirectory.h"
@@ -29,12 +30,6 @@
 #include <vector>
 
 namespace {
-
-bool parse(std::vector<const char*> args, RenderOptions* options, std::string* error)
-{
-    args.insert(args.begin(), "quessaly-render");
-    return options->parse(static_cast<int>(args.size()), args.data(), error);
-}
 
 template <typename Scene>
 AbstractSceneObject* make(const float* time)
@@ -140,14 +135,14 @@ TEST(RenderOptions, RefusesWhatItCannotUseWithOneLineReasons)
 {
     RenderOptions defaults;
     std::string error;
-    ASSERT_TRUE(parse({}, &defaults, &error));
+    ASSERT_TRUE(parseArgs({}, &defaults, &error));
     EXPECT_EQ(defaults.width, 1280);
     EXPECT_EQ(defaults.height, 720);
     EXPECT_EQ(defaults.fps, 60);
     EXPECT_LT(defaults.end, 0.0);
 
     RenderOptions options;
-    ASSERT_TRUE(parse({"--size", "320x180", "--fps", "20", "--start", "1.5", "--end", "3", "--stats", "--quiet",
+    ASSERT_TRUE(parseArgs({"--size", "320x180", "--fps", "20", "--start", "1.5", "--end", "3", "--stats", "--quiet",
                        "--frames", "out", "--sheet", "s.png", "--video", "v.mp4"},
                       &options, &error));
     EXPECT_EQ(options.width, 320);
@@ -162,13 +157,7 @@ TEST(RenderOptions, RefusesWhatItCannotUseWithOneLineReasons)
         {"--fps", "0"},     {"--fps", "-5"},       {"--fps", "twenty"},  {"--start", "-1"},
         {"--end", "nan"},   {"--start", "5", "--end", "2"}, {"--fps"}, {"--bogus"}, {"--video", ""},
     };
-    for (const auto& args : refused) {
-        RenderOptions rejected;
-        std::string reason;
-        EXPECT_FALSE(parse(args, &rejected, &reason)) << args[0];
-        EXPECT_FALSE(reason.empty()) << args[0];
-        EXPECT_EQ(reason.find('\n'), std::string::npos) << reason;
-    }
+    expectEachRefusedInOneLine<RenderOptions>(refused);
 }
 
 TEST(RenderSession, AMissingFfmpegIsReportedBeforeAnyFrame)
@@ -365,7 +354,7 @@ TEST(RenderSession, AStartInheritsTheStateOfEveryFrameBeforeIt)
 {
     RenderOptions options;
     std::string error;
-    ASSERT_TRUE(parse({"--size", "64x36", "--fps", "10", "--end", "3", "--quiet"}, &options, &error));
+    ASSERT_TRUE(parseArgs({"--size", "64x36", "--fps", "10", "--end", "3", "--quiet"}, &options, &error));
     std::vector<std::vector<std::uint8_t>> frames[2];
     for (double start : {0.0, 2.0}) {
         options.start = start;
