@@ -1,7 +1,6 @@
 #include "app/AppWindow.h"
 
-#include <GL/glew.h>
-#include <GL/glu.h>
+#include "gl/GL.h"
 
 #include <cstdio>
 
@@ -80,7 +79,7 @@ bool AppWindow::openWindow()
     if (!platform.setPixelFormat(deviceContext, formatNumber, format)) {
         return fail("Can't Set The PixelFormat.");
     }
-    renderingContext = platform.createContext(deviceContext);
+    renderingContext = createContext();
     if (renderingContext == nullptr) {
         return fail("Can't Create A GL Rendering Context.");
     }
@@ -91,6 +90,29 @@ bool AppWindow::openWindow()
     platform.showWindow(window);
     resizeViewport(width, height);
     return platform.loadGLEntryPoints();
+}
+
+// The fixed back end needs a compatibility context. Where the driver has none, the shader back end takes
+// over on a core or ES context; the shader back end asks for those only.
+PlatformWindow::Handle AppWindow::createContext()
+{
+    const bool shaders = gl::current() == gl::Backend::Shader;
+    if (!shaders) {
+        if (PlatformWindow::Handle context = platform.createContext(deviceContext, ContextProfile::Compatibility)) {
+            return context;
+        }
+    }
+    for (ContextProfile profile : {ContextProfile::Core, ContextProfile::ES}) {
+        if (PlatformWindow::Handle context = platform.createContext(deviceContext, profile)) {
+            if (!shaders) {
+                gl::select(gl::Backend::Shader);
+                std::fprintf(stderr, "No GL compatibility context: drawing through shaders on OpenGL %s\n",
+                             profile == ContextProfile::Core ? "3.3 core" : "ES 3.0");
+            }
+            return context;
+        }
+    }
+    return nullptr;
 }
 
 void AppWindow::reportShutdownError(const char* message)
@@ -105,6 +127,7 @@ void AppWindow::closeWindow()
         platform.showCursor(true);
     }
     if (renderingContext != nullptr) {
+        gl::releaseDeviceObjects();
         if (!platform.makeCurrent(nullptr, nullptr)) {
             reportShutdownError("Release Of DC And RC Failed.");
         }
@@ -136,13 +159,13 @@ void AppWindow::resizeViewport(int newWidth, int newHeight)
     if (newHeight == 0) {
         newHeight = 1;
     }
-    glViewport(0, 0, newWidth, newHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
+    gl::viewport(0, 0, newWidth, newHeight);
+    gl::matrixMode(GL_PROJECTION);
+    gl::loadIdentity();
     const float aspect = static_cast<float>(newWidth) / static_cast<float>(newHeight);
-    gluPerspective(45.0, aspect, static_cast<double>(0.0001f), 450.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    gl::perspective(45.0, aspect, static_cast<double>(0.0001f), 450.0);
+    gl::matrixMode(GL_MODELVIEW);
+    gl::loadIdentity();
 }
 
 void AppWindow::windowProc(const WindowMessage& message)

@@ -49,5 +49,6 @@ public:
 
 private:
     bool fail(const char* message);
+    PlatformWindow::Handle createContext();
     void reportShutdownError(const char* message);
 };

@@ -8,7 +8,7 @@
 #include "geometry/PrimitiveFactory.h"
 #include "sequence/TextureTable.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <cstdio>
 
@@ -51,7 +51,7 @@ LoadingScene::LoadingScene(AppWindow* app, const float* timeValue, const std::ve
         }
     }
 
-    glEnable(GL_TEXTURE_2D);
+    gl::enable(GL_TEXTURE_2D);
     TextureTable& textures = TextureTable::instance();
     textures.reserveNames(kTextureNames);
     for (const SharedTexture& texture : kSharedTextures) {
@@ -81,7 +81,7 @@ bool LoadingScene::load() { return true; }
 
 void LoadingScene::start()
 {
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    gl::clearColor(0.0f, 0.0f, 0.0f, 1.0f);
     for (int i = 0; i < kProgressBarCount; ++i) {
         delete progressBars[i];
         progressBars[i] = PrimitiveFactory::createPlane(1, 1, 1.0f, 0.5f);
@@ -91,15 +91,15 @@ void LoadingScene::start()
 
 void LoadingScene::render()
 {
-    glPushMatrix();
-    glClear(GL_COLOR_BUFFER_BIT);
-    glTranslatef(0.0f, 0.0f, -10.0f);
+    gl::pushMatrix();
+    gl::clear(GL_COLOR_BUFFER_BIT);
+    gl::translatef(0.0f, 0.0f, -10.0f);
     for (std::uint32_t i = 0; i < app->loadedSceneCount && i < kProgressBarCount; ++i) {
         if (progressBars[i] != nullptr) {
             progressBars[i]->draw();
         }
     }
-    glPopMatrix();
+    gl::popMatrix();
 
     if (app->loadedSceneCount < timeline.size() - 1) {
         loadNextScene();

@@ -12,12 +12,15 @@ constexpr int kMaxSide = 16384;
 std::string PlayerOptions::usage(const char* program)
 {
     return std::string("usage: ") + program +
-           " [--windowed | --fullscreen] [--size WxH] [--start SECONDS] [--mute] [--help] [--version]\n"
+           " [--windowed | --fullscreen] [--size WxH] [--start SECONDS] [--mute] [--gl fixed|shader]\n"
+           "       [--help] [--version]\n"
            "  --windowed       play in a window\n"
            "  --fullscreen     play fullscreen in the display mode of --size (the default)\n"
            "  --size WxH       the window's size, or with --fullscreen the display mode\n"
            "  --start SECONDS  begin the music and the show this far in\n"
            "  --mute           play without sound, on the silent clock\n"
+           "  --gl shader      draw through shaders on an OpenGL 3.3 core or ES 3.0 context (fixed: GL 1.x,\n"
+           "                   the default where the driver has it)\n"
            "  Alt+Enter switches between fullscreen and a window; Escape ends the show.\n";
 }
 
@@ -36,6 +39,13 @@ bool PlayerOptions::parse(int argc, const char* const* argv, std::string* error)
             help = true;
         } else if (option == "--version") {
             version = true;
+        } else if (option == "--gl") {
+            if (i + 1 >= argc || !gl::parse(argv[i + 1], &glBackend)) {
+                *error = i + 1 >= argc ? option + " needs a value"
+                                       : "invalid value '" + std::string(argv[i + 1]) + "' for --gl (fixed or shader)";
+                return false;
+            }
+            ++i;
         } else if (option == "--size" || option == "--start") {
             if (i + 1 >= argc) {
                 *error = option + " needs a value";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gl/GL.h"
+
 #include <string>
 
 // The command line of the demo.
@@ -11,6 +13,7 @@ struct PlayerOptions {
     bool mute = false;
     bool help = false;
     bool version = false;
+    gl::Backend glBackend = gl::Backend::Fixed;
 
     // Fills the options from argv; false with a one-line reason in `error` on anything it cannot use.
     bool parse(int argc, const char* const* argv, std::string* error);

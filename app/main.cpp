@@ -1,6 +1,7 @@
 #include "app/AssetFolder.h"
 #include "app/DemoShell.h"
 #include "app/PlayerOptions.h"
+#include "gl/GL.h"
 #include "platform/SdlAudioDevice.h"
 #include "platform/SdlWindow.h"
 
@@ -39,6 +40,7 @@ int main(int argc, char** argv)
         return 0;
     }
     AssetFolder::choose(AssetFolder::standardFolders());
+    gl::select(options.glBackend);
     SdlWindow window;
     SdlAudioDevice audio(options.mute);
     DemoShell shell(window, &audio, options.width, options.height);

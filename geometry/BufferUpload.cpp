@@ -2,21 +2,21 @@
 
 #include "geometry/DrawCounter.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 bool bufferObjectsReady() { return glGenBuffers != nullptr; }
 
 unsigned uploadStaticBuffer(unsigned target, const void* data, std::uint64_t bytes)
 {
     GLuint name = 0;
-    glGenBuffers(1, &name);
+    gl::genBuffers(1, &name);
     uploadStaticBuffer(target, name, data, bytes);
     return name;
 }
 
 void uploadStaticBuffer(unsigned target, unsigned buffer, const void* data, std::uint64_t bytes)
 {
-    glBindBuffer(target, buffer);
-    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
+    gl::bindBuffer(target, buffer);
+    gl::bufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
     DrawCounter::countUpload(bytes);
 }

@@ -7,7 +7,7 @@
 #include "geometry/Matrix4.h"
 #include "geometry/MeshObject.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <algorithm>
 #include <array>
@@ -100,8 +100,8 @@ InstanceBatch::InstanceBatch(MeshObject& shape, unsigned capacity, Primitives pr
 void InstanceBatch::createBuffers()
 {
     elementBuffer = uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, pendingElements.data(), pendingElements.size() * 4);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    glGenBuffers(1, &vertexBuffer);
+    gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl::genBuffers(1, &vertexBuffer);
     std::vector<std::uint32_t>().swap(pendingElements);
 }
 
@@ -110,17 +110,17 @@ bool InstanceBatch::batching() const { return !DrawPath::isLiteral() && !stream.
 InstanceBatch::~InstanceBatch()
 {
     if (vertexBuffer != 0) {
-        glDeleteBuffers(1, &vertexBuffer);
+        gl::deleteBuffers(1, &vertexBuffer);
     }
     if (elementBuffer != 0) {
-        glDeleteBuffers(1, &elementBuffer);
+        gl::deleteBuffers(1, &elementBuffer);
     }
 }
 
 void InstanceBatch::setPolygonMode() const
 {
     if (polygonMode != 0) {
-        glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+        gl::polygonMode(GL_FRONT_AND_BACK, polygonMode);
     }
 }
 
@@ -129,7 +129,7 @@ void InstanceBatch::addMesh(MeshObject& mesh, const float* rgba)
     if (!batching()) {
         setPolygonMode();
         if (rgba != nullptr) {
-            glColor4fv(rgba);
+            gl::color4fv(rgba);
         }
         mesh.draw();
         return;
@@ -229,45 +229,45 @@ void InstanceBatch::draw()
         waiting.clear();
     }
     setPolygonMode();
-    glDisable(GL_RESCALE_NORMAL);
+    gl::disable(GL_RESCALE_NORMAL);
     if (framed) {
-        glPushMatrix();
-        glLoadIdentity();
+        gl::pushMatrix();
+        gl::loadIdentity();
     }
     const std::size_t vertexCount = std::size_t{instances} * shapeVertices.size();
     const std::size_t bytes = vertexCount * sizeof(Vertex);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    gl::bindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     // A new store each time: the driver need not wait for the last frame's draw to finish with the old one.
     if (!DrawPath::stateOnly()) {
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), stream.data(), GL_STREAM_DRAW);
+        gl::bufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), stream.data(), GL_STREAM_DRAW);
     }
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, position)));
+    gl::enableClientState(GL_VERTEX_ARRAY);
+    gl::vertexPointer(3, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, position)));
     if (shapeHasNormals) {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, normal)));
+        gl::enableClientState(GL_NORMAL_ARRAY);
+        gl::normalPointer(GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, normal)));
     }
     if (drawsColors) {
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, color)));
+        gl::enableClientState(GL_COLOR_ARRAY);
+        gl::colorPointer(4, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, color)));
     }
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
+    gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
     if (!DrawPath::stateOnly()) {
-        glDrawRangeElements(glPrimitive, 0, static_cast<GLuint>(vertexCount - 1),
+        gl::drawRangeElements(glPrimitive, 0, static_cast<GLuint>(vertexCount - 1),
                             static_cast<GLsizei>(shapeElements.size() * instances), GL_UNSIGNED_INT, nullptr);
         DrawCounter::countDraw(bytes);
     }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
+    gl::bindBuffer(GL_ARRAY_BUFFER, 0);
+    gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl::disableClientState(GL_VERTEX_ARRAY);
+    gl::disableClientState(GL_NORMAL_ARRAY);
+    gl::disableClientState(GL_COLOR_ARRAY);
     if (framed) {
-        glPopMatrix();
+        gl::popMatrix();
     }
     if (drawsColors && !shapeHasColors) {
         // As after the literal copies: the colour of the copy added last stays current.
-        glColor4fv(order == Order::NearestFirst ? lastRgba : stream[vertexCount - 1].color);
+        gl::color4fv(order == Order::NearestFirst ? lastRgba : stream[vertexCount - 1].color);
     }
     instances = 0;
 }

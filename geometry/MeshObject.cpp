@@ -7,7 +7,7 @@
 #include "geometry/FacingEdgeList.h"
 #include "geometry/Matrix4.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <algorithm>
 #include <utility>
@@ -38,16 +38,16 @@ MeshObject::~MeshObject()
     colors.reset();
     releaseShaderProgram();
     if (renderMode == RenderMode::DisplayList) {
-        glDeleteLists(displayList, 1);
+        gl::deleteLists(displayList, 1);
     } else if (renderMode == RenderMode::BufferObjects) {
-        glDeleteBuffers(BufferSlotCount, bufferIds);
+        gl::deleteBuffers(BufferSlotCount, bufferIds);
     }
     if (isResident()) {
-        glDeleteBuffers(BufferSlotCount, residentBuffers);
+        gl::deleteBuffers(BufferSlotCount, residentBuffers);
     }
     for (Edges& list : edges) {
         if (list.buffer != 0) {
-            glDeleteBuffers(1, &list.buffer);
+            gl::deleteBuffers(1, &list.buffer);
         }
     }
 }
@@ -58,11 +58,11 @@ void MeshObject::releaseShaderProgram()
         return;
     }
     if (shaderProgram->referenceCount == 0) {
-        glDetachShader(shaderProgram->program, shaderProgram->vertexShader);
-        glDetachShader(shaderProgram->program, shaderProgram->fragmentShader);
-        glDeleteShader(shaderProgram->vertexShader);
-        glDeleteShader(shaderProgram->fragmentShader);
-        glDeleteProgram(shaderProgram->program);
+        gl::detachShader(shaderProgram->program, shaderProgram->vertexShader);
+        gl::detachShader(shaderProgram->program, shaderProgram->fragmentShader);
+        gl::deleteShader(shaderProgram->vertexShader);
+        gl::deleteShader(shaderProgram->fragmentShader);
+        gl::deleteProgram(shaderProgram->program);
         delete shaderProgram;
     } else {
         --shaderProgram->referenceCount;
@@ -80,31 +80,31 @@ bool MeshObject::isTextured() const { return hasTexCoords && texture != 0; }
 
 void MeshObject::draw()
 {
-    glDisable(GL_RESCALE_NORMAL);
+    gl::disable(GL_RESCALE_NORMAL);
     if (shaderProgram != nullptr && shaderProgram->enabled) {
-        glUseProgram(shaderProgram->program);
+        gl::useProgram(shaderProgram->program);
     }
     drawTransformed();
     if (hasNormals) {
-        glDisableClientState(GL_NORMAL_ARRAY);
+        gl::disableClientState(GL_NORMAL_ARRAY);
     }
     if (isTextured()) {
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glDisable(GL_TEXTURE_2D);
+        gl::disableClientState(GL_TEXTURE_COORD_ARRAY);
+        gl::disable(GL_TEXTURE_2D);
     }
     if (colors) {
-        glDisableClientState(GL_COLOR_ARRAY);
+        gl::disableClientState(GL_COLOR_ARRAY);
     }
 }
 
 void MeshObject::drawTransformed()
 {
     updateMatrix();
-    glPushMatrix();
-    glMultMatrixf(matrix);
+    gl::pushMatrix();
+    gl::multMatrixf(matrix);
     drawGeometry();
     drawChildren();
-    glPopMatrix();
+    gl::popMatrix();
 }
 
 void MeshObject::drawChildren()
@@ -125,7 +125,7 @@ unsigned MeshObject::getPolygonCount()
 
 void MeshObject::drawGeometry()
 {
-    glEnableClientState(GL_VERTEX_ARRAY);
+    gl::enableClientState(GL_VERTEX_ARRAY);
     switch (renderMode) {
     case RenderMode::ClientArrays:
         if (!DrawPath::isLiteral() && drawResident()) {
@@ -134,42 +134,42 @@ void MeshObject::drawGeometry()
         drawClientArrays();
         break;
     case RenderMode::DisplayList:
-        glCallList(displayList);
+        gl::callList(displayList);
         DrawCounter::countDraw(0);
         break;
     case RenderMode::BufferObjects:
         if (hasNormals) {
-            glEnableClientState(GL_NORMAL_ARRAY);
-            glBindBuffer(GL_ARRAY_BUFFER, bufferIds[NormalBuffer]);
-            glNormalPointer(GL_FLOAT, 0, nullptr);
+            gl::enableClientState(GL_NORMAL_ARRAY);
+            gl::bindBuffer(GL_ARRAY_BUFFER, bufferIds[NormalBuffer]);
+            gl::normalPointer(GL_FLOAT, 0, nullptr);
         }
         if (isTextured()) {
-            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-            glEnable(GL_TEXTURE_2D);
-            glBindTexture(GL_TEXTURE_2D, texture);
-            glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-            glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-            glBindBuffer(GL_ARRAY_BUFFER, bufferIds[TexCoordBuffer]);
-            glTexCoordPointer(2, GL_FLOAT, 0, nullptr);
+            gl::enableClientState(GL_TEXTURE_COORD_ARRAY);
+            gl::enable(GL_TEXTURE_2D);
+            gl::bindTexture(GL_TEXTURE_2D, texture);
+            gl::texParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+            gl::texParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+            gl::bindBuffer(GL_ARRAY_BUFFER, bufferIds[TexCoordBuffer]);
+            gl::texCoordPointer(2, GL_FLOAT, 0, nullptr);
         }
         if (colors) {
-            glEnableClientState(GL_COLOR_ARRAY);
-            glBindBuffer(GL_ARRAY_BUFFER, bufferIds[ColorBuffer]);
-            glColorPointer(4, GL_FLOAT, 0, nullptr);
+            gl::enableClientState(GL_COLOR_ARRAY);
+            gl::bindBuffer(GL_ARRAY_BUFFER, bufferIds[ColorBuffer]);
+            gl::colorPointer(4, GL_FLOAT, 0, nullptr);
         }
-        glBindBuffer(GL_ARRAY_BUFFER, bufferIds[VertexBuffer]);
-        glVertexPointer(3, GL_FLOAT, 0, nullptr);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, bufferIds[IndexBuffer]);
+        gl::bindBuffer(GL_ARRAY_BUFFER, bufferIds[VertexBuffer]);
+        gl::vertexPointer(3, GL_FLOAT, 0, nullptr);
+        gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, bufferIds[IndexBuffer]);
         if (!DrawPath::stateOnly()) {
-            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT, nullptr);
+            gl::drawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT, nullptr);
             DrawCounter::countDraw(0);
         }
         // Later client-array draws must not read through these bindings.
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        gl::bindBuffer(GL_ARRAY_BUFFER, 0);
+        gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         break;
     }
-    glDisableClientState(GL_VERTEX_ARRAY);
+    gl::disableClientState(GL_VERTEX_ARRAY);
 }
 
 void MeshObject::drawClientArrays()
@@ -178,26 +178,26 @@ void MeshObject::drawClientArrays()
     if (!vertices || !indices) {
         return;
     }
-    glVertexPointer(3, GL_FLOAT, 0, vertices.get());
+    gl::vertexPointer(3, GL_FLOAT, 0, vertices.get());
     if (normals) {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, normals.get());
+        gl::enableClientState(GL_NORMAL_ARRAY);
+        gl::normalPointer(GL_FLOAT, 0, normals.get());
     }
     if (isTextured() && texCoords) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        glTexCoordPointer(2, GL_FLOAT, 0, texCoords.get());
+        gl::enableClientState(GL_TEXTURE_COORD_ARRAY);
+        gl::enable(GL_TEXTURE_2D);
+        gl::bindTexture(GL_TEXTURE_2D, texture);
+        gl::texParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        gl::texParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        gl::texCoordPointer(2, GL_FLOAT, 0, texCoords.get());
     }
     if (colors) {
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_FLOAT, 0, colors.get());
+        gl::enableClientState(GL_COLOR_ARRAY);
+        gl::colorPointer(4, GL_FLOAT, 0, colors.get());
     }
     if (triangleCount > 0 && !DrawPath::stateOnly()) {
         const std::uint64_t first = static_cast<std::uint64_t>(firstTriangle) * 3;
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT,
+        gl::drawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT,
                        indices.get() + first);
         DrawCounter::countDraw(clientBytes(first, std::uint64_t{triangleCount} * 3));
     }
@@ -205,27 +205,27 @@ void MeshObject::drawClientArrays()
 
 void MeshObject::bindAttribute(BufferSlot slot, const float* clientArray)
 {
-    glBindBuffer(GL_ARRAY_BUFFER, isResident() ? residentBuffers[slot] : 0);
+    gl::bindBuffer(GL_ARRAY_BUFFER, isResident() ? residentBuffers[slot] : 0);
     const void* source = isResident() ? nullptr : clientArray;
     switch (slot) {
     case VertexBuffer:
-        glVertexPointer(3, GL_FLOAT, 0, source);
+        gl::vertexPointer(3, GL_FLOAT, 0, source);
         break;
     case NormalBuffer:
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, source);
+        gl::enableClientState(GL_NORMAL_ARRAY);
+        gl::normalPointer(GL_FLOAT, 0, source);
         break;
     case TexCoordBuffer:
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        glTexCoordPointer(2, GL_FLOAT, 0, source);
+        gl::enableClientState(GL_TEXTURE_COORD_ARRAY);
+        gl::enable(GL_TEXTURE_2D);
+        gl::bindTexture(GL_TEXTURE_2D, texture);
+        gl::texParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        gl::texParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        gl::texCoordPointer(2, GL_FLOAT, 0, source);
         break;
     case ColorBuffer:
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(4, GL_FLOAT, 0, source);
+        gl::enableClientState(GL_COLOR_ARRAY);
+        gl::colorPointer(4, GL_FLOAT, 0, source);
         break;
     default:
         break;
@@ -272,20 +272,20 @@ bool MeshObject::drawResident()
     bindAttributes();
     const bool submit = !DrawPath::stateOnly();
     if (submit && asEdges) {
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->buffer);
-        glDrawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertexCount - 1),
+        gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, lines->buffer);
+        gl::drawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertexCount - 1),
                             static_cast<GLsizei>(lines->lines.size()), GL_UNSIGNED_INT, nullptr);
         DrawCounter::countDraw(isResident() ? 0 : std::uint64_t(vertexCount) * bytesPerVertex());
     } else if (submit && triangleCount > 0) {
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, residentBuffers[IndexBuffer]);
+        gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, residentBuffers[IndexBuffer]);
         const std::uintptr_t offset = static_cast<std::uintptr_t>(firstTriangle) * 12;
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT,
+        gl::drawElements(GL_TRIANGLES, static_cast<GLsizei>(triangleCount * 3), GL_UNSIGNED_INT,
                        reinterpret_cast<const void*>(offset));
         DrawCounter::countDraw(0);
     }
     // Later client-array draws must not read through these bindings.
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl::bindBuffer(GL_ARRAY_BUFFER, 0);
+    gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     return true;
 }
 
@@ -296,7 +296,7 @@ bool MeshObject::drawFacingEdges()
         return false;
     }
     bindAttributes();
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    gl::bindBuffer(GL_ARRAY_BUFFER, 0);
     if (DrawPath::stateOnly()) {
         return true;
     }
@@ -308,7 +308,7 @@ bool MeshObject::drawFacingEdges()
         facingEdges->linesFacing(eye, mirrored, static_cast<std::size_t>(firstTriangle), triangleCount);
     if (!lines.empty()) {
         // The lines change with every frame: they go to GL from client memory, one upload per draw.
-        glDrawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertexCount - 1), static_cast<GLsizei>(lines.size()),
+        gl::drawRangeElements(GL_LINES, 0, static_cast<GLuint>(vertexCount - 1), static_cast<GLsizei>(lines.size()),
                             GL_UNSIGNED_INT, lines.data());
         DrawCounter::countDraw(lines.size() * 4 + (isResident() ? 0 : std::uint64_t(vertexCount) * bytesPerVertex()));
     }
@@ -347,10 +347,10 @@ void MeshObject::uploadResident()
     const float* arrays[IndexBuffer] = {vertices.get(), normals.get(), texCoords.get(), colors.get()};
     for (int slot = VertexBuffer; slot < IndexBuffer; ++slot) {
         if (arrays[slot] != nullptr) {
-            glGenBuffers(1, &residentBuffers[slot]);
+            gl::genBuffers(1, &residentBuffers[slot]);
         }
     }
-    glGenBuffers(1, &residentBuffers[IndexBuffer]);
+    gl::genBuffers(1, &residentBuffers[IndexBuffer]);
     extendResident(indexTriangles <= kWholeUploadTriangles ? indexTriangles : 0);
 }
 
@@ -379,8 +379,8 @@ bool MeshObject::extendResident(unsigned endTriangle)
     }
     uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, residentBuffers[IndexBuffer], indices.get(),
                        std::uint64_t{end} * 12);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl::bindBuffer(GL_ARRAY_BUFFER, 0);
+    gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     residentTriangles = end;
     residentVertices = vertexEnd;
     return true;
@@ -477,8 +477,8 @@ void MeshObject::buildBufferObjects(bool recursive, bool releaseArrays)
     }
     bufferIds[IndexBuffer] =
         uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.get(), std::uint64_t{triangleCount} * 12);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl::bindBuffer(GL_ARRAY_BUFFER, 0);
+    gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     renderMode = RenderMode::BufferObjects;
     if (recursive) {
         for (GraphicsObject* child : children) {
@@ -494,26 +494,26 @@ void MeshObject::buildBufferObjects(bool recursive, bool releaseArrays)
 
 void MeshObject::buildDisplayList(bool recursive, bool releaseArrays)
 {
-    displayList = glGenLists(1);
-    glNewList(displayList, GL_COMPILE);
-    glBegin(GL_TRIANGLES);
+    displayList = gl::genLists(1);
+    gl::newList(displayList, GL_COMPILE);
+    gl::begin(GL_TRIANGLES);
     if (vertices && indices) {
         for (std::uint64_t i = 0; i < std::uint64_t{triangleCount} * 3; ++i) {
             const std::uint32_t v = indices[i];
             if (normals) {
-                glNormal3fv(&normals[std::size_t{v} * 3]);
+                gl::normal3fv(&normals[std::size_t{v} * 3]);
             }
             if (texCoords) {
-                glTexCoord2fv(&texCoords[std::size_t{v} * 2]);
+                gl::texCoord2fv(&texCoords[std::size_t{v} * 2]);
             }
             if (colors) {
-                glColor4fv(&colors[std::size_t{v} * 4]);
+                gl::color4fv(&colors[std::size_t{v} * 4]);
             }
-            glVertex3fv(&vertices[std::size_t{v} * 3]);
+            gl::vertex3fv(&vertices[std::size_t{v} * 3]);
         }
     }
-    glEnd();
-    glEndList();
+    gl::end();
+    gl::endList();
     renderMode = RenderMode::DisplayList;
     if (recursive) {
         for (GraphicsObject* child : children) {

@@ -2,7 +2,7 @@
 
 #include "geometry/MeshObject.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 RecursiveSphereObject::RecursiveSphereObject(MeshObject* mesh, bool onPath) : mesh(mesh), onPath(onPath) {}
 
@@ -10,10 +10,10 @@ void RecursiveSphereObject::draw() {}
 
 void RecursiveSphereObject::drawTransformed()
 {
-    glPushMatrix();
-    glMultMatrixf(matrix);
+    gl::pushMatrix();
+    gl::multMatrixf(matrix);
     mesh->drawGeometry();
-    glPopMatrix();
+    gl::popMatrix();
 }
 
 void RecursiveSphereObject::drawChildren() {}
@@ -24,16 +24,16 @@ void RecursiveSphereObject::drawTree(int minLevel, int level, const float* pathC
 {
     auto drawNode = [pathColour](RecursiveSphereObject& node) {
         if (node.onPath) {
-            glColor4f(pathColour[0], pathColour[1], pathColour[2], 0.8f);
-            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+            gl::color4f(pathColour[0], pathColour[1], pathColour[2], 0.8f);
+            gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
         } else {
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+            gl::color4f(1.0f, 1.0f, 1.0f, 1.0f);
+            gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
         }
         node.drawTransformed();
     };
     walkTree(minLevel, level, drawNode);
     // drawGeometry leaves the shared mesh's normal array enabled; a later draw without normals must
     // not read it.
-    glDisableClientState(GL_NORMAL_ARRAY);
+    gl::disableClientState(GL_NORMAL_ARRAY);
 }

@@ -20,6 +20,9 @@ struct PixelFormat {
     bool doubleBuffered = true;
 };
 
+// The GL a context offers: GL 1.x's fixed function, or only shaders (OpenGL 3.3 core, OpenGL ES 3.0).
+enum class ContextProfile { Compatibility, Core, ES };
+
 enum class MessageBoxButtons { Ok, YesNo };
 enum class MessageBoxIcon { Exclamation, Stop, Information };
 enum class MessageBoxAnswer { Ok, Yes, No };
@@ -50,7 +53,7 @@ public:
     // A format number, 0 when none matches.
     virtual int choosePixelFormat(Handle deviceContext, const PixelFormat& format) = 0;
     virtual bool setPixelFormat(Handle deviceContext, int formatNumber, const PixelFormat& format) = 0;
-    virtual Handle createContext(Handle deviceContext) = 0;
+    virtual Handle createContext(Handle deviceContext, ContextProfile profile) = 0;
     // Makes the context current with a swap interval of 1; null handles release the current context.
     virtual bool makeCurrent(Handle deviceContext, Handle context) = 0;
     virtual bool deleteContext(Handle context) = 0;

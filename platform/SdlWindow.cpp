@@ -149,8 +149,16 @@ bool SdlWindow::setPixelFormat(Handle deviceContext, int formatNumber, const Pix
     return formatNumber == 1 && target != nullptr && (SDL_GetWindowFlags(target) & SDL_WINDOW_OPENGL) != 0;
 }
 
-PlatformWindow::Handle SdlWindow::createContext(Handle deviceContext)
+PlatformWindow::Handle SdlWindow::createContext(Handle deviceContext, ContextProfile profile)
 {
+    // SDL's own default version for compatibility contexts, which drivers answer with their highest.
+    const int versions[][3] = {{SDL_GL_CONTEXT_PROFILE_COMPATIBILITY, 2, 1},
+                               {SDL_GL_CONTEXT_PROFILE_CORE, 3, 3},
+                               {SDL_GL_CONTEXT_PROFILE_ES, 3, 0}};
+    const int* wanted = versions[static_cast<int>(profile)];
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, wanted[0]);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, wanted[1]);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, wanted[2]);
     return SDL_GL_CreateContext(static_cast<SDL_Window*>(deviceContext));
 }
 
@@ -174,6 +182,8 @@ bool SdlWindow::deleteContext(Handle context)
 
 bool SdlWindow::loadGLEntryPoints()
 {
+    // Core and ES contexts list no extensions the old way; GLEW then loads only what is asked for by name.
+    glewExperimental = GL_TRUE;
     const GLenum result = glewInit();
     if (result == GLEW_OK) {
         return true;

@@ -23,7 +23,7 @@ public:
     bool releaseDeviceContext(Handle window, Handle deviceContext) override;
     int choosePixelFormat(Handle deviceContext, const PixelFormat& format) override;
     bool setPixelFormat(Handle deviceContext, int formatNumber, const PixelFormat& format) override;
-    Handle createContext(Handle deviceContext) override;
+    Handle createContext(Handle deviceContext, ContextProfile profile) override;
     bool makeCurrent(Handle deviceContext, Handle context) override;
     bool deleteContext(Handle context) override;
     bool loadGLEntryPoints() override;

@@ -1,6 +1,6 @@
 #include "sequence/Camera.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 void Camera::reset(bool resetPosition)
 {
@@ -19,7 +19,7 @@ void Camera::setViewParameters(float a, float b, float c, float d, float e, floa
     }
 }
 
-void Camera::loadIdentity() { glLoadIdentity(); }
+void Camera::loadIdentity() { gl::loadIdentity(); }
 void Camera::setPosition(float x, float y, float z) { position = {x, y, z}; }
 void Camera::moveForward(float distance) { position = position + forward * distance; }
 void Camera::moveUp(float distance) { position = position + up * distance; }

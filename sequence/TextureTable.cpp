@@ -1,5 +1,6 @@
 #include "sequence/TextureTable.h"
 
+#include "gl/GL.h"
 #include "sequence/PngReader.h"
 
 #include <cstddef>
@@ -20,11 +21,11 @@ void TextureTable::reserveNames(int count)
     if (count < 0) {
         count = 0;
     }
-    glEnable(GL_TEXTURE_2D);
+    gl::enable(GL_TEXTURE_2D);
     nameArrays.emplace_back(static_cast<std::size_t>(count));
     names = nameArrays.back().data();
     capacity = count;
-    glGenTextures(count, names);
+    gl::genTextures(count, names);
     nextName = 0;
 }
 
@@ -56,30 +57,30 @@ bool TextureTable::loadTexture(const char* fileName, GLint minFilter, GLint magF
     // Reports the channel count the file stores, under this label, for every image that decodes.
     std::printf("Bit depth %d \n", channels);
     GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    gl::getIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (width > maxSize || height > maxSize) {
         std::printf("Error loading texture %s, %dx%d is larger than %d!\n", fileName, width, height, maxSize);
         std::free(pixels);
         return false;
     }
 
-    glBindTexture(GL_TEXTURE_2D, names[nextName]);
+    gl::bindTexture(GL_TEXTURE_2D, names[nextName]);
     // Upload in the decoded layout (palette, grey and tRNS images arrive as RGB or RGBA), from
     // tightly packed rows; the caller's unpack alignment is put back afterwards.
     GLint previousAlignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gl::getIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
+    gl::pixelStorei(GL_UNPACK_ALIGNMENT, 1);
     if (decodedChannels == 4) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+        gl::texImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     } else if (decodedChannels == 3) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        gl::texImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    gl::pixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
+    gl::texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    gl::texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
     std::free(pixels);
 
-    const GLenum error = glGetError();
+    const GLenum error = gl::getError();
     if (error != GL_NO_ERROR) {
         std::printf("..%d", static_cast<int>(error));
         return false;
@@ -106,10 +107,10 @@ GLuint TextureTable::findTexture(const char* fileName) const
 void TextureTable::release()
 {
     freeEntries();
-    glDeleteTextures(capacity, names);
+    gl::deleteTextures(capacity, names);
     // Names of earlier reservations, filled or not, would otherwise outlive the table.
     for (std::size_t i = 0; i + 1 < nameArrays.size(); ++i) {
-        glDeleteTextures(static_cast<GLsizei>(nameArrays[i].size()), nameArrays[i].data());
+        gl::deleteTextures(static_cast<GLsizei>(nameArrays[i].size()), nameArrays[i].data());
     }
     nameArrays.clear();
     names = nullptr;

@@ -5,7 +5,7 @@
 #include "effects/isosurface/SurfaceSink.h"
 #include "geometry/DrawCounter.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,11 +32,11 @@ constexpr int kEdgeCorners[12][2] = {
 constexpr float kMinDistanceSquared = 1e-12f;
 
 struct GlSink {
-    void color(float red, float green, float blue) { glColor3f(red, green, blue); }
-    void normal(const float* normal) { glNormal3fv(normal); }
+    void color(float red, float green, float blue) { gl::color3f(red, green, blue); }
+    void normal(const float* normal) { gl::normal3fv(normal); }
     void vertex(const float* position)
     {
-        glVertex3fv(position);
+        gl::vertex3fv(position);
         ++vertices;
     }
     // Every vertex carries its colour, normal and position: nine floats.
@@ -283,9 +283,9 @@ void MarchingCubesGrid::walkCells(Sink& sink)
 void MarchingCubesGrid::polygonize()
 {
     GlSink sink;
-    glBegin(GL_TRIANGLES);
+    gl::begin(GL_TRIANGLES);
     walkCells(sink);
-    glEnd();
+    gl::end();
     DrawCounter::countDraw(sink.bytes());
 }
 

@@ -5,7 +5,7 @@
 #include "geometry/PrimitiveFactory.h"
 #include "sequence/TextureTable.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <cmath>
 #include <cstdio>
@@ -115,19 +115,19 @@ bool MetaballTunnelScene::load()
 void MetaballTunnelScene::start()
 {
     startTime = *timeValue;
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glDisable(GL_COLOR_MATERIAL);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glEnable(GL_TEXTURE_2D);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glEnable(GL_NORMALIZE);
-    glLoadIdentity();
-    glBindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
+    gl::clearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    gl::disable(GL_COLOR_MATERIAL);
+    gl::shadeModel(GL_SMOOTH);
+    gl::enable(GL_DEPTH_TEST);
+    gl::depthFunc(GL_LESS);
+    gl::hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    gl::enable(GL_TEXTURE_2D);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::texGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    gl::texGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    gl::enable(GL_NORMALIZE);
+    gl::loadIdentity();
+    gl::bindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
 }
 
 void MetaballTunnelScene::applyEvent(int kind, float t)
@@ -219,14 +219,14 @@ void MetaballTunnelScene::render()
     }
     advanceBalls(t);
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -2.5f);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
-    glRotatef(t / 30.0f, 0.0f, 0.0f, 1.0f);
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::loadIdentity();
+    gl::translatef(0.0f, 0.0f, -2.5f);
+    gl::enable(GL_TEXTURE_2D);
+    gl::bindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
+    gl::enable(GL_TEXTURE_GEN_S);
+    gl::enable(GL_TEXTURE_GEN_T);
+    gl::rotatef(t / 30.0f, 0.0f, 0.0f, 1.0f);
 
     grid.triangleCount = 0;
     updateField();
@@ -239,30 +239,30 @@ void MetaballTunnelScene::render()
 
 void MetaballTunnelScene::drawFlash(float t)
 {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl::enable(GL_BLEND);
+    gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     const float alpha = 1.0f - kFlashFadeRate * (t - flashTime);
     if (alpha < 0.0f) {
         flashActive = false;
-        glDisable(GL_BLEND);
+        gl::disable(GL_BLEND);
         return;
     }
     float* colors = flashQuad->getColors();
     for (int i = 0; i < flashQuad->getColorCount(); ++i) {
         colors[i * 4 + 3] = alpha;
     }
-    glLoadIdentity();
-    glPushMatrix();
+    gl::loadIdentity();
+    gl::pushMatrix();
     flashQuad->draw();
-    glPopMatrix();
-    glDisable(GL_BLEND);
+    gl::popMatrix();
+    gl::disable(GL_BLEND);
 }
 
 void MetaballTunnelScene::stop()
 {
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glDisable(GL_NORMALIZE);
+    gl::disable(GL_DEPTH_TEST);
+    gl::disable(GL_TEXTURE_2D);
+    gl::disable(GL_TEXTURE_GEN_S);
+    gl::disable(GL_TEXTURE_GEN_T);
+    gl::disable(GL_NORMALIZE);
 }

@@ -5,7 +5,7 @@
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <cmath>
 
@@ -115,15 +115,15 @@ bool PlasmaBallInCubeScene::load()
 
 void PlasmaBallInCubeScene::start()
 {
-    glLoadIdentity();
-    glEnable(GL_COLOR_MATERIAL);
+    gl::loadIdentity();
+    gl::enable(GL_COLOR_MATERIAL);
     startTime = *timeValue;
     linePolygons = false; // the scene before leaves polygons filled
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_NORMALIZE);
+    gl::shadeModel(GL_SMOOTH);
+    gl::clearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    gl::hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    gl::enable(GL_DEPTH_TEST);
+    gl::enable(GL_NORMALIZE);
 }
 
 void PlasmaBallInCubeScene::applyEvent(int kind, float t)
@@ -254,23 +254,23 @@ void PlasmaBallInCubeScene::render()
     advance();
     const float t = *timeValue;
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();
-    glTranslatef(0.0f, 0.0f, -10.0f);
-    glRotatef(15.0f * t, 1.0f, 1.0f, 1.0f);
-    glColor3f(1.0f, 1.0f, 1.0f);
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::pushMatrix();
+    gl::translatef(0.0f, 0.0f, -10.0f);
+    gl::rotatef(15.0f * t, 1.0f, 1.0f, 1.0f);
+    gl::color3f(1.0f, 1.0f, 1.0f);
     for (MeshObject* face : faces) {
         face->draw();
     }
-    glPopMatrix();
+    gl::popMatrix();
 
-    glPushMatrix();
+    gl::pushMatrix();
     plasmaSphere->setWireframe(linePolygons ? MeshObject::Wireframe::UniqueEdges : MeshObject::Wireframe::Off);
     plasmaSphere->draw();
     if (wireActive) {
         drawOverlay(t);
     }
-    glPopMatrix();
+    gl::popMatrix();
 
     if (fadeActive) {
         drawFlash(t);
@@ -279,8 +279,8 @@ void PlasmaBallInCubeScene::render()
 
 void PlasmaBallInCubeScene::drawOverlay(float t)
 {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl::enable(GL_BLEND);
+    gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     float alpha = 1.0f - kOverlayFadeRate * (t - wireTime);
     if (alpha < 0.0f) {
         // This last frame still draws the overlay, fully transparent.
@@ -288,22 +288,22 @@ void PlasmaBallInCubeScene::drawOverlay(float t)
         wireActive = false;
     }
     invertBallColors(alpha);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
     plasmaSphere->setScale(kOverlayScale, kOverlayScale, kOverlayScale);
     // Blended, but the depth test (GL_LESS) turns back the second pass over an edge: each edge once.
     plasmaSphere->setWireframe(MeshObject::Wireframe::UniqueEdges);
     plasmaSphere->draw();
     plasmaSphere->setScale(kBallScaleAfterOverlay, kBallScaleAfterOverlay, kBallScaleAfterOverlay);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
     linePolygons = false;
-    glDisable(GL_BLEND);
+    gl::disable(GL_BLEND);
 }
 
 void PlasmaBallInCubeScene::drawFlash(float t)
 {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::enable(GL_BLEND);
+    gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
     const float since = t - fadeTime;
     float alpha = 1.0f - since / kFlashLength;
     if (since > kFlashLength) {
@@ -314,22 +314,22 @@ void PlasmaBallInCubeScene::drawFlash(float t)
     for (int i = 0; i < fadeQuad->getColorCount(); ++i) {
         colors[i * 4 + 3] = alpha;
     }
-    glLoadIdentity();
-    glPushMatrix();
+    gl::loadIdentity();
+    gl::pushMatrix();
     fadeQuad->draw();
-    glPopMatrix();
-    glDisable(GL_BLEND);
+    gl::popMatrix();
+    gl::disable(GL_BLEND);
     // The walls and the ball turn to wireframe under the fading quad until the next overlay.
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
     linePolygons = true;
 }
 
 void PlasmaBallInCubeScene::stop()
 {
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_LIGHT2);
-    glDisable(GL_COLOR_MATERIAL);
-    glDisable(GL_NORMALIZE);
+    gl::clearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    gl::disable(GL_LIGHTING);
+    gl::disable(GL_LIGHT0);
+    gl::disable(GL_LIGHT2);
+    gl::disable(GL_COLOR_MATERIAL);
+    gl::disable(GL_NORMALIZE);
 }

@@ -5,7 +5,7 @@
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <cmath>
 
@@ -44,24 +44,24 @@ bool PlasmaBallScene::load()
 
 void PlasmaBallScene::start()
 {
-    glLineWidth(1.0f);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glEnable(GL_LINE_SMOOTH);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_COLOR);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-    glEnable(GL_COLOR_MATERIAL);
-    glLoadIdentity();
+    gl::lineWidth(1.0f);
+    gl::shadeModel(GL_SMOOTH);
+    gl::clearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    gl::clearDepth(1.0);
+    gl::enable(GL_DEPTH_TEST);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::enable(GL_LINE_SMOOTH);
+    gl::depthFunc(GL_LEQUAL);
+    gl::hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    gl::enable(GL_NORMALIZE);
+    gl::enable(GL_BLEND);
+    gl::blendFunc(GL_ONE, GL_ONE_MINUS_SRC_COLOR);
+    gl::enable(GL_LIGHTING);
+    gl::enable(GL_LIGHT0);
+    gl::disable(GL_TEXTURE_2D);
+    gl::colorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    gl::enable(GL_COLOR_MATERIAL);
+    gl::loadIdentity();
     startClock(*timeValue);
 }
 
@@ -125,10 +125,10 @@ void PlasmaBallScene::displaceBall(float t)
 void PlasmaBallScene::render()
 {
     const float t = *timeValue;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, position[2]);
-    glRotatef(30.0f * t, 1.0f, 1.0f, 0.0f);
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::loadIdentity();
+    gl::translatef(0.0f, 0.0f, position[2]);
+    gl::rotatef(30.0f * t, 1.0f, 1.0f, 0.0f);
     displaceBall(t);
     for (GraphicsObject* object : objects) {
         object->draw();
@@ -137,14 +137,14 @@ void PlasmaBallScene::render()
 
 void PlasmaBallScene::stop()
 {
-    glDisable(GL_DEPTH_TEST);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_NORMALIZE);
-    glDisable(GL_BLEND);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_COLOR_MATERIAL);
+    gl::disable(GL_DEPTH_TEST);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::disable(GL_LINE_SMOOTH);
+    gl::disable(GL_NORMALIZE);
+    gl::disable(GL_BLEND);
+    gl::disable(GL_LIGHTING);
+    gl::disable(GL_CULL_FACE);
+    gl::disable(GL_LIGHT0);
+    gl::disable(GL_TEXTURE_2D);
+    gl::disable(GL_COLOR_MATERIAL);
 }

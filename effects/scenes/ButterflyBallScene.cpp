@@ -3,7 +3,7 @@
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <cmath>
 
@@ -49,51 +49,51 @@ bool ButterflyBallScene::load()
 
 void ButterflyBallScene::start()
 {
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_COLOR_MATERIAL);
-    glEnable(GL_BLEND);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_LIGHT0);
-    glLoadIdentity();
+    gl::enable(GL_DEPTH_TEST);
+    gl::enable(GL_LIGHTING);
+    gl::enable(GL_COLOR_MATERIAL);
+    gl::enable(GL_BLEND);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl::enable(GL_LIGHT0);
+    gl::loadIdentity();
     startTime = *timeValue;
 }
 
 void ButterflyBallScene::render()
 {
     const float now = *timeValue;
-    glPushMatrix();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    gl::pushMatrix();
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::loadIdentity();
 
     camera.setPosition(0.0f, 0.0f, kCameraSway * std::sin(now) + kCameraStart + kCameraSpeed * (now - startTime));
     float view[16];
     camera.getRotationMatrix(view);
-    glMultMatrixf(view);
-    glTranslatef(-camera.position.x, -camera.position.y, -camera.position.z);
+    gl::multMatrixf(view);
+    gl::translatef(-camera.position.x, -camera.position.y, -camera.position.z);
 
-    glRotatef(15.0f * now, 1.0f, 0.0f, 0.0f);
-    glRotatef(rotation[1], 0.0f, 2.0f, 0.0f);
-    glRotatef(5.0f * now, 0.0f, 0.0f, 1.0f);
+    gl::rotatef(15.0f * now, 1.0f, 0.0f, 0.0f);
+    gl::rotatef(rotation[1], 0.0f, 2.0f, 0.0f);
+    gl::rotatef(5.0f * now, 0.0f, 0.0f, 1.0f);
 
     animateBall(now);
     for (GraphicsObject* object : objects) {
         object->draw();
     }
 
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glPointSize(5.0f);
-    glPopMatrix();
+    gl::color3f(1.0f, 1.0f, 1.0f);
+    gl::pointSize(5.0f);
+    gl::popMatrix();
 }
 
 void ButterflyBallScene::stop()
 {
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_COLOR_MATERIAL);
-    glDisable(GL_BLEND);
-    glDisable(GL_LIGHT0);
+    gl::disable(GL_DEPTH_TEST);
+    gl::disable(GL_LIGHTING);
+    gl::disable(GL_COLOR_MATERIAL);
+    gl::disable(GL_BLEND);
+    gl::disable(GL_LIGHT0);
 }
 
 // Both triangles of a pair scale by one factor about the centre, shrinking through zero and turning

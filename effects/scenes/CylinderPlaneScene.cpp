@@ -6,7 +6,7 @@
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,25 +69,25 @@ void CylinderPlaneScene::start()
     slamTime = startTime;
     std::srand(kRandomSeed);
     scrolled = 0.0f;
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glShadeModel(GL_FLAT);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_COLOR_MATERIAL);
-    glFogi(GL_FOG_MODE, GL_EXP);
-    glFogfv(GL_FOG_COLOR, kFogColor);
-    glFogf(GL_FOG_DENSITY, kFogDensity);
-    glHint(GL_FOG_HINT, GL_NICEST);
-    glFogf(GL_FOG_START, kFogStart);
-    glFogf(GL_FOG_END, kFogEnd);
-    glEnable(GL_FOG);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glLoadIdentity();
+    gl::clearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    gl::shadeModel(GL_FLAT);
+    gl::enable(GL_DEPTH_TEST);
+    gl::depthFunc(GL_LESS);
+    gl::hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    gl::disable(GL_TEXTURE_2D);
+    gl::enable(GL_LIGHTING);
+    gl::enable(GL_LIGHT0);
+    gl::enable(GL_COLOR_MATERIAL);
+    gl::fogi(GL_FOG_MODE, GL_EXP);
+    gl::fogfv(GL_FOG_COLOR, kFogColor);
+    gl::fogf(GL_FOG_DENSITY, kFogDensity);
+    gl::hint(GL_FOG_HINT, GL_NICEST);
+    gl::fogf(GL_FOG_START, kFogStart);
+    gl::fogf(GL_FOG_END, kFogEnd);
+    gl::enable(GL_FOG);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::color4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gl::loadIdentity();
 }
 
 void CylinderPlaneScene::render()
@@ -101,14 +101,14 @@ void CylinderPlaneScene::render()
         }
     }
     const float elapsed = now - startTime;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::pushMatrix();
 
     const float roll = 30.0f * std::sin(elapsed) * std::cos(elapsed);
-    glRotatef(elapsed, 0.0f, 1.0f, 0.0f);
-    glRotatef(roll, 0.0f, 0.0f, 1.0f);
+    gl::rotatef(elapsed, 0.0f, 1.0f, 0.0f);
+    gl::rotatef(roll, 0.0f, 0.0f, 1.0f);
     position[2] = kFlightSpeed * elapsed;
-    glTranslatef(position[0], position[1], position[2]);
+    gl::translatef(position[0], position[1], position[2]);
     // The same view for the peg batch, which places the pegs through it (start leaves the identity below).
     float view[16];
     Matrix4::identity(view);
@@ -120,20 +120,20 @@ void CylinderPlaneScene::render()
     }
 
     const float light[4] = {3.0f * std::sin(elapsed), 0.0f, 3.0f * std::cos(now), 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, light);
+    gl::lightfv(GL_LIGHT0, GL_POSITION, light);
 
     updatePegs();
     drawPegs();
-    glPopMatrix();
+    gl::popMatrix();
 }
 
 void CylinderPlaneScene::stop()
 {
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_FOG);
+    gl::disable(GL_DEPTH_TEST);
+    gl::disable(GL_TEXTURE_2D);
+    gl::disable(GL_LIGHTING);
+    gl::disable(GL_LIGHT0);
+    gl::disable(GL_FOG);
 }
 
 void CylinderPlaneScene::keyPressed(int key)

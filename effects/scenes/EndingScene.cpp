@@ -6,7 +6,7 @@
 #include "geometry/PrimitiveFactory.h"
 #include "sequence/TextureTable.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <cstdio>
 
@@ -30,17 +30,17 @@ void EndingScene::start()
 {
     startTime = *timeValue;
     std::printf("SCENE STARTED %f\n", startTime);
-    glLoadIdentity();
-    glEnable(GL_CULL_FACE);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glEnable(GL_BLEND);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_COLOR_MATERIAL);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gl::loadIdentity();
+    gl::enable(GL_CULL_FACE);
+    gl::clearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    gl::enable(GL_BLEND);
+    gl::disable(GL_LIGHTING);
+    gl::disable(GL_LIGHT0);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::enable(GL_TEXTURE_2D);
+    gl::disable(GL_COLOR_MATERIAL);
+    gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl::color4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 float EndingScene::fadeAlpha(float t)
@@ -52,12 +52,12 @@ float EndingScene::fadeAlpha(float t)
 void EndingScene::render()
 {
     const float t = *timeValue;
-    glClear(GL_COLOR_BUFFER_BIT);
-    glPushMatrix();
-    glTranslatef(position[0], position[1], position[2]);
-    glRotatef(rotation[0], 1.0f, 0.0f, 0.0f);
-    glRotatef(rotation[1], 0.0f, 1.0f, 0.0f);
-    glRotatef(rotation[2], 0.0f, 0.0f, 1.0f);
+    gl::clear(GL_COLOR_BUFFER_BIT);
+    gl::pushMatrix();
+    gl::translatef(position[0], position[1], position[2]);
+    gl::rotatef(rotation[0], 1.0f, 0.0f, 0.0f);
+    gl::rotatef(rotation[1], 0.0f, 1.0f, 0.0f);
+    gl::rotatef(rotation[2], 0.0f, 0.0f, 1.0f);
     if (t >= kEndingFadeStart) {
         fading = true;
     }
@@ -72,7 +72,7 @@ void EndingScene::render()
     if (t >= kEndingQuitTime) {
         stop();
     }
-    glPopMatrix();
+    gl::popMatrix();
 }
 
 void EndingScene::stop()

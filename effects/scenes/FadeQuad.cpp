@@ -3,7 +3,7 @@
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 FadeQuad::FadeQuad() : quad(PrimitiveFactory::createPlane(1, 1, 5.0f, 5.0f))
 {
@@ -24,22 +24,22 @@ void FadeQuad::draw(float alpha)
 {
     setAlpha(alpha);
     // The quad must reach pure white: a bound texture would tint it and a tunnel's fog would grey it.
-    const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
-    const GLboolean fogged = glIsEnabled(GL_FOG);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_FOG);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glLoadIdentity();
-    glPushMatrix();
+    const GLboolean textured = gl::isEnabled(GL_TEXTURE_2D);
+    const GLboolean fogged = gl::isEnabled(GL_FOG);
+    gl::disable(GL_TEXTURE_2D);
+    gl::disable(GL_FOG);
+    gl::enable(GL_BLEND);
+    gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::loadIdentity();
+    gl::pushMatrix();
     quad->draw();
-    glPopMatrix();
-    glDisable(GL_BLEND);
+    gl::popMatrix();
+    gl::disable(GL_BLEND);
     if (fogged) {
-        glEnable(GL_FOG);
+        gl::enable(GL_FOG);
     }
     if (textured) {
-        glEnable(GL_TEXTURE_2D);
+        gl::enable(GL_TEXTURE_2D);
     }
 }

@@ -4,7 +4,7 @@
 #include "geometry/PrimitiveFactory.h"
 #include "sequence/TextureTable.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 namespace {
 
@@ -69,14 +69,14 @@ bool GreetingsScene::load()
 // The −15 translation stays on the modelview matrix for the whole scene.
 void GreetingsScene::start()
 {
-    glLoadIdentity();
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
+    gl::loadIdentity();
+    gl::clearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    gl::enable(GL_BLEND);
+    gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl::enable(GL_DEPTH_TEST);
+    gl::depthFunc(GL_LEQUAL);
     cameraZ = 0.0f;
-    glTranslatef(0.0f, 0.0f, -kViewDistance);
+    gl::translatef(0.0f, 0.0f, -kViewDistance);
     startTime = *timeValue;
 }
 
@@ -84,25 +84,25 @@ void GreetingsScene::render()
 {
     const float t = *timeValue;
     elapsed = startTime - t;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::pushMatrix();
     cameraZ = -elapsed * kFlightSpeed;
-    glTranslatef(0.0f, 0.0f, cameraZ);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::translatef(0.0f, 0.0f, cameraZ);
+    gl::color3f(1.0f, 1.0f, 1.0f);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
     for (MeshObject* tube : tubes) {
         tube->setRotation(90.0f, 0.0f, t * kSpinSpeed);
         tube->draw();
     }
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
     for (MeshObject* panel : panels) {
         panel->draw();
     }
-    glPopMatrix();
+    gl::popMatrix();
 }
 
 void GreetingsScene::stop()
 {
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
+    gl::disable(GL_BLEND);
+    gl::disable(GL_DEPTH_TEST);
 }

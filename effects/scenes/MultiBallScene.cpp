@@ -4,7 +4,7 @@
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <cmath>
 
@@ -69,15 +69,15 @@ bool MultiBallScene::load()
 
 void MultiBallScene::start()
 {
-    glClearColor(kClearColor[0], kClearColor[1], kClearColor[2], kClearColor[3]);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glLoadIdentity();
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, kAmbient);
-    glEnable(GL_LIGHTING);
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
-    glEnable(GL_LIGHT0);
+    gl::clearColor(kClearColor[0], kClearColor[1], kClearColor[2], kClearColor[3]);
+    gl::enable(GL_DEPTH_TEST);
+    gl::depthFunc(GL_LESS);
+    gl::loadIdentity();
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::lightModelfv(GL_LIGHT_MODEL_AMBIENT, kAmbient);
+    gl::enable(GL_LIGHTING);
+    gl::lightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    gl::enable(GL_LIGHT0);
 }
 
 void MultiBallScene::render()
@@ -92,27 +92,27 @@ void MultiBallScene::render()
         morphStep(kMorphDuration, now - morphStart);
     }
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::pushMatrix();
 
     lightPosition[0] = 9.0f * std::sin(now / 1000.0f);
     lightPosition[1] = 5.0f * std::sin(now / 800.0f) + 3.0f * std::cos(now / 450.0f);
     lightPosition[2] = 4.0f * std::cos(now / 600.0f) + 10.0f;
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
-    glEnable(GL_LIGHTING);
+    gl::lightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    gl::enable(GL_LIGHTING);
 
-    glTranslatef(0.0f, 0.0f, -kViewDistance);
+    gl::translatef(0.0f, 0.0f, -kViewDistance);
     const float angle = kTumbleSpeed * now;
-    glRotatef(angle, 1.0f, 0.0f, 0.0f);
-    glRotatef(angle, 0.0f, 1.0f, 0.0f);
-    glRotatef(angle, 0.0f, 0.0f, 1.0f);
+    gl::rotatef(angle, 1.0f, 0.0f, 0.0f);
+    gl::rotatef(angle, 0.0f, 1.0f, 0.0f);
+    gl::rotatef(angle, 0.0f, 0.0f, 1.0f);
     if (balls != nullptr) {
         for (GraphicsObject* ball : objects) {
             balls->addMesh(*static_cast<MeshObject*>(ball), nullptr);
         }
         balls->draw();
     }
-    glPopMatrix();
+    gl::popMatrix();
 }
 
 void MultiBallScene::stop() {}

@@ -8,7 +8,7 @@
 #include "geometry/PrimitiveFactory.h"
 #include "sequence/TextureTable.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <algorithm>
 #include <cmath>
@@ -86,8 +86,8 @@ bool MultiCylinderTunnelScene::load()
     sortEvents();
 
     pulseActive = zoomActive = flashActive = false;
-    glLineWidth(2.0f);
-    glEnable(GL_LINE_SMOOTH);
+    gl::lineWidth(2.0f);
+    gl::enable(GL_LINE_SMOOTH);
     // The scene opens by continuing the intro's fade to white.
     fadeInActive = true;
     return true;
@@ -96,29 +96,29 @@ bool MultiCylinderTunnelScene::load()
 void MultiCylinderTunnelScene::start()
 {
     zoomScale = 0.0f;
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glLoadIdentity();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    gl::enable(GL_CULL_FACE);
+    gl::enable(GL_DEPTH_TEST);
+    gl::clearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    gl::loadIdentity();
+    gl::color4f(1.0f, 1.0f, 1.0f, 1.0f);
     const GLfloat fogColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    glFogi(GL_FOG_MODE, GL_EXP);
-    glFogfv(GL_FOG_COLOR, fogColor);
-    glFogf(GL_FOG_DENSITY, 0.08f);
-    glHint(GL_FOG_HINT, GL_NICEST);
-    glFogf(GL_FOG_START, 130.0f);
-    glFogf(GL_FOG_END, 160.0f);
-    glEnable(GL_FOG);
+    gl::fogi(GL_FOG_MODE, GL_EXP);
+    gl::fogfv(GL_FOG_COLOR, fogColor);
+    gl::fogf(GL_FOG_DENSITY, 0.08f);
+    gl::hint(GL_FOG_HINT, GL_NICEST);
+    gl::fogf(GL_FOG_START, 130.0f);
+    gl::fogf(GL_FOG_END, 160.0f);
+    gl::enable(GL_FOG);
     startTime = *timeValue;
 }
 
 void MultiCylinderTunnelScene::stop()
 {
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_FOG);
+    gl::disable(GL_CULL_FACE);
+    gl::disable(GL_TEXTURE_GEN_S);
+    gl::disable(GL_TEXTURE_GEN_T);
+    gl::disable(GL_DEPTH_TEST);
+    gl::disable(GL_FOG);
 }
 
 void MultiCylinderTunnelScene::keyPressed(int key)
@@ -184,14 +184,14 @@ float MultiCylinderTunnelScene::advance()
 void MultiCylinderTunnelScene::render()
 {
     const float now = *timeValue;
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    gl::texGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    gl::texGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
     const float travel = advance();
     if (pulseActive) {
-        glColor3f(1.0f, 1.0f - (now - pulseTime), 0.0f);
+        gl::color3f(1.0f, 1.0f - (now - pulseTime), 0.0f);
     }
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     // The view is kept on the processor too: the wireframe pass finds there which faces the eye sees.
     float view[16];
     Matrix4::identity(view);
@@ -205,27 +205,27 @@ void MultiCylinderTunnelScene::render()
     }
     Matrix4::translate(view, 0.0f, 0.0f, travel - kTubeLength / 2.0f);
     Matrix4::rotate(view, kSpinPerSecond * now, 0.0f, 0.0f, 1.0f);
-    glPushMatrix();
-    glMultMatrixf(view);
+    gl::pushMatrix();
+    gl::multMatrixf(view);
     tube->setViewFrame(view);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    gl::enable(GL_TEXTURE_2D);
+    gl::bindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
+    gl::enable(GL_TEXTURE_GEN_S);
+    gl::enable(GL_TEXTURE_GEN_T);
     // Outside a pulse the filled tubes take the colour the previous frame left current.
     tube->setWireframe(MeshObject::Wireframe::Off);
     drawTubes();
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::disable(GL_TEXTURE_GEN_S);
+    gl::disable(GL_TEXTURE_GEN_T);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
     if (!pulseActive) {
-        glColor3f(1.0f, 0.0f, 1.0f);
+        gl::color3f(1.0f, 0.0f, 1.0f);
     }
     tube->setWireframe(MeshObject::Wireframe::FacingEdges);
     drawTubes();
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glDisable(GL_TEXTURE_2D);
-    glPopMatrix();
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::disable(GL_TEXTURE_2D);
+    gl::popMatrix();
 
     if (fadeOutActive) {
         fadeQuad->draw(std::min(1.0f, (now - fadeOutTime) / kFadeOutLength));

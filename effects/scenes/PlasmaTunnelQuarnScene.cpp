@@ -5,7 +5,7 @@
 #include "geometry/PrimitiveFactory.h"
 #include "sequence/TextureTable.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <algorithm>
 #include <cmath>
@@ -63,17 +63,17 @@ void PlasmaTunnelQuarnScene::extendRestCopy(std::size_t indexEnd)
 
 void PlasmaTunnelQuarnScene::start()
 {
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glEnable(GL_LIGHT0);
+    gl::texGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP);
+    gl::texGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_REFLECTION_MAP);
+    gl::clearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    gl::enable(GL_LIGHT0);
     const GLfloat light[4] = {3.0f, 0.0f, 5.0f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, light);
-    glEnable(GL_COLOR_MATERIAL);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glLoadIdentity();
+    gl::lightfv(GL_LIGHT0, GL_POSITION, light);
+    gl::enable(GL_COLOR_MATERIAL);
+    gl::color3f(1.0f, 1.0f, 1.0f);
+    gl::disable(GL_CULL_FACE);
+    gl::enable(GL_DEPTH_TEST);
+    gl::loadIdentity();
     startTime = *timeValue;
     // Lighting stays as the previous tunnel left it.
 }
@@ -145,16 +145,16 @@ void PlasmaTunnelQuarnScene::render()
     window->applyTo(*tube);
     // A directional light whose direction turns with the time value.
     const GLfloat light[4] = {3.0f, -now, 5.0f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, light);
+    gl::lightfv(GL_LIGHT0, GL_POSITION, light);
     boil();
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
-    glTranslatef(0.0f, 0.0f, travel - kTubeLength / 2.0f);
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::pushMatrix();
+    gl::enable(GL_TEXTURE_2D);
+    gl::bindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
+    gl::enable(GL_TEXTURE_GEN_S);
+    gl::enable(GL_TEXTURE_GEN_T);
+    gl::translatef(0.0f, 0.0f, travel - kTubeLength / 2.0f);
     tube->draw();
-    glPopMatrix();
+    gl::popMatrix();
 }

@@ -4,7 +4,7 @@
 #include "effects/sync/PlasmaTunnelVelkSync.h"
 #include "geometry/DrawCounter.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <cmath>
 #include <cstdint>
@@ -60,20 +60,20 @@ bool PlasmaTunnelVelkScene::load()
 void PlasmaTunnelVelkScene::start()
 {
     startTime = *timeValue;
-    glShadeModel(GL_FLAT);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glLoadIdentity();
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    gl::shadeModel(GL_FLAT);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::loadIdentity();
+    gl::clearColor(0.0f, 0.0f, 0.0f, 0.0f);
     // The rings are drawn far to near instead.
-    glDisable(GL_DEPTH_TEST);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_COLOR_MATERIAL);
+    gl::disable(GL_DEPTH_TEST);
+    gl::hint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    gl::enable(GL_LIGHTING);
+    gl::enable(GL_LIGHT0);
+    gl::lightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
+    gl::colorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    gl::disable(GL_CULL_FACE);
+    gl::disable(GL_TEXTURE_2D);
+    gl::enable(GL_COLOR_MATERIAL);
 }
 
 void PlasmaTunnelVelkScene::stop() {}
@@ -192,15 +192,15 @@ void PlasmaTunnelVelkScene::drawBands()
 {
     const BandStep* step = bands.data();
     for (int k = 0; k < kRingCount; ++k) {
-        glBegin(GL_QUAD_STRIP);
+        gl::begin(GL_QUAD_STRIP);
         for (int j = 0; j < kRingSteps; ++j, ++step) {
-            glNormal3fv(step->normal);
-            glColor3fv(step->nearColour);
-            glVertex3fv(step->nearVertex);
-            glColor3fv(step->farColour);
-            glVertex3fv(step->farVertex);
+            gl::normal3fv(step->normal);
+            gl::color3fv(step->nearColour);
+            gl::vertex3fv(step->nearVertex);
+            gl::color3fv(step->farColour);
+            gl::vertex3fv(step->farVertex);
         }
-        glEnd();
+        gl::end();
         // Two vertices a step, each with its normal, colour and position.
         DrawCounter::countDraw(std::uint64_t{kRingSteps} * 2 * 36);
     }
@@ -221,27 +221,27 @@ void PlasmaTunnelVelkScene::render()
         }
     }
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::loadIdentity();
     const int depth = static_cast<int>(tunnelDepth);
     const float phi = 2.0f * (kTwoPi * static_cast<float>(depth) / 100.0f);
     const float swayX = orbitAmplitude * std::sin(phi);
     const float swayY = orbitAmplitude * std::cos(phi);
-    glRotatef(swayX, 1.0f, 0.0f, 0.0f);
-    glRotatef(swayY, 0.0f, 1.0f, 0.0f);
-    glTranslatef(swayX + viewOffsetX, -swayY + viewOffsetY, tunnelDepth);
+    gl::rotatef(swayX, 1.0f, 0.0f, 0.0f);
+    gl::rotatef(swayY, 0.0f, 1.0f, 0.0f);
+    gl::translatef(swayX + viewOffsetX, -swayY + viewOffsetY, tunnelDepth);
     // After the translation the rings always span view depths −100 to 0.
     computeBands();
     drawBands();
 
     if (flashActive) {
-        glDisable(GL_LIGHTING);
+        gl::disable(GL_LIGHTING);
         const float alpha = 1.0f - kFlashFadePerSecond * (now - flashTime);
         if (alpha < 0.0f) {
             flashActive = false;
         } else {
             fadeQuad->draw(alpha);
         }
-        glEnable(GL_LIGHTING);
+        gl::enable(GL_LIGHTING);
     }
 }

@@ -6,7 +6,7 @@
 #include "geometry/PrimitiveFactory.h"
 #include "sequence/TextureTable.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <algorithm>
 #include <cmath>
@@ -140,30 +140,30 @@ bool RainBallScene::load()
 
 void RainBallScene::start()
 {
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_COLOR_MATERIAL);
-    glEnable(GL_CULL_FACE);
+    gl::enable(GL_DEPTH_TEST);
+    gl::enable(GL_COLOR_MATERIAL);
+    gl::enable(GL_CULL_FACE);
     // The first frame shows the ball as lines, until the logo passes switch to fill.
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glLoadIdentity();
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::clearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    gl::color3f(1.0f, 0.0f, 0.0f);
+    gl::loadIdentity();
     ringAngleX = ringAngleY = 0.0f;
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
-    glEnable(GL_LIGHT0);
+    gl::texGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    gl::texGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    gl::lightfv(GL_LIGHT0, GL_POSITION, kLightPosition);
+    gl::enable(GL_LIGHT0);
 }
 
 void RainBallScene::stop()
 {
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_COLOR_MATERIAL);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
+    gl::disable(GL_TEXTURE_GEN_S);
+    gl::disable(GL_TEXTURE_GEN_T);
+    gl::disable(GL_BLEND);
+    gl::disable(GL_CULL_FACE);
+    gl::disable(GL_COLOR_MATERIAL);
+    gl::disable(GL_LIGHTING);
+    gl::disable(GL_DEPTH_TEST);
 }
 
 void RainBallScene::keyPressed(int key)
@@ -328,37 +328,37 @@ bool RainBallScene::tumbleRing()
 
 void RainBallScene::drawRingAndSpikes(float now, const Vector3& glide)
 {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl::enable(GL_BLEND);
+    gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     float alpha = (now - kRingFadeEnd) / kRingFadeLength + 1.0f;
     if (alpha > 1.0f) {
         alpha = 1.0f;
-        glDisable(GL_BLEND);
+        gl::disable(GL_BLEND);
     }
-    glColor4f(1.0f, 1.0f, 1.0f, alpha);
-    glPushMatrix();
-    glTranslatef(glide.x, glide.y, glide.z);
-    glPushMatrix();
+    gl::color4f(1.0f, 1.0f, 1.0f, alpha);
+    gl::pushMatrix();
+    gl::translatef(glide.x, glide.y, glide.z);
+    gl::pushMatrix();
     // Inside the whip windows the tumble is applied twice.
     const int turns = tumbleRing() ? 2 : 1;
     for (int turn = 0; turn < turns; ++turn) {
-        glRotatef(ringAngleX, 1.0f, 0.0f, 0.0f);
-        glRotatef(ringAngleY, 0.0f, 1.0f, 0.0f);
+        gl::rotatef(ringAngleX, 1.0f, 0.0f, 0.0f);
+        gl::rotatef(ringAngleY, 0.0f, 1.0f, 0.0f);
     }
-    glBindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("chrome.png"));
+    gl::bindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("chrome.png"));
     ring->draw();
-    glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
+    gl::rotatef(90.0f, 0.0f, 0.0f, 1.0f);
     for (auto& spike : spikes) {
-        glRotatef(kSpikeSpacing, 1.0f, 0.0f, 0.0f);
-        glTranslatef(0.0f, kSpikeDistance, 0.0f);
+        gl::rotatef(kSpikeSpacing, 1.0f, 0.0f, 0.0f);
+        gl::translatef(0.0f, kSpikeDistance, 0.0f);
         spike->draw();
-        glTranslatef(0.0f, -kSpikeDistance, 0.0f);
+        gl::translatef(0.0f, -kSpikeDistance, 0.0f);
     }
-    glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
-    glPopMatrix();
+    gl::rotatef(-90.0f, 0.0f, 0.0f, 1.0f);
+    gl::popMatrix();
     // Back to the scene position: the logo does not glide with the ball.
-    glPopMatrix();
-    glDisable(GL_BLEND);
+    gl::popMatrix();
+    gl::disable(GL_BLEND);
 }
 
 void RainBallScene::render()
@@ -368,11 +368,11 @@ void RainBallScene::render()
         act(event->kind, now);
     }
 
-    glPushMatrix();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glTranslatef(position[0], position[1], position[2]);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glColor3f(1.0f, 0.0f, 0.0f);
+    gl::pushMatrix();
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::translatef(position[0], position[1], position[2]);
+    gl::clearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    gl::color3f(1.0f, 0.0f, 0.0f);
 
     rainBall();
     const float tilt = std::max(0.0f, 90.0f - kTiltPerSecond * now);
@@ -383,55 +383,55 @@ void RainBallScene::render()
         scatter();
     }
 
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
-    glEnable(GL_LIGHTING);
+    gl::enable(GL_TEXTURE_2D);
+    gl::enable(GL_TEXTURE_GEN_S);
+    gl::enable(GL_TEXTURE_GEN_T);
+    gl::enable(GL_LIGHTING);
     // Sphere-mapped texture generation makes the bound texture an environment map on every mesh.
-    glBindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
-    glPushMatrix();
-    glTranslatef(glide.x, glide.y, glide.z);
-    glRotatef(kSpinPerSecond * now, 1.0f, 1.0f, 0.0f);
+    gl::bindTexture(GL_TEXTURE_2D, TextureTable::instance().findTexture("spheremap.png"));
+    gl::pushMatrix();
+    gl::translatef(glide.x, glide.y, glide.z);
+    gl::rotatef(kSpinPerSecond * now, 1.0f, 1.0f, 0.0f);
     ball->draw();
-    glPopMatrix();
+    gl::popMatrix();
 
     if (logoVisible) {
         drawRingAndSpikes(now, glide);
     } else {
         // Without the ring the logo is drawn under the matrix render was entered with.
-        glPopMatrix();
-        glPushMatrix();
+        gl::popMatrix();
+        gl::pushMatrix();
     }
 
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glDisable(GL_CULL_FACE);
+    gl::disable(GL_TEXTURE_GEN_S);
+    gl::disable(GL_TEXTURE_GEN_T);
+    gl::disable(GL_CULL_FACE);
 
     if (stripFallActive) {
         dropStrips(now - stripFallTime);
-        glDisable(GL_LIGHTING);
+        gl::disable(GL_LIGHTING);
         if (!rippleActive) {
             logoStrips->draw();
         }
-        glEnable(GL_LIGHTING);
+        gl::enable(GL_LIGHTING);
     }
     if (logoFadeActive) {
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        gl::enable(GL_BLEND);
+        gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         setLogoAlpha(std::min(1.0f, (now - logoFadeTime) * kLogoFadeRate));
-        glDisable(GL_LIGHTING);
+        gl::disable(GL_LIGHTING);
         if (!rippleActive) {
             logoStrips->draw();
         }
-        glEnable(GL_LIGHTING);
-        glDisable(GL_BLEND);
+        gl::enable(GL_LIGHTING);
+        gl::disable(GL_BLEND);
     }
 
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::disable(GL_LIGHTING);
+    gl::enable(GL_BLEND);
+    gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
     if (rippleActive) {
         float elapsed = now - rippleTime;
         if (elapsed >= kRippleLength) {
@@ -441,18 +441,18 @@ void RainBallScene::render()
         rippleLogo(elapsed);
         logoGrid->draw();
     }
-    glDisable(GL_BLEND);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_CULL_FACE);
-    glPopMatrix();
+    gl::disable(GL_BLEND);
+    gl::enable(GL_LIGHTING);
+    gl::enable(GL_CULL_FACE);
+    gl::popMatrix();
 
     if (burstActive) {
-        glDisable(GL_LIGHTING);
+        gl::disable(GL_LIGHTING);
         const float alpha = (now - burstTime) / kBurstFadeLength;
         if (alpha >= 0.0f) {
             // Past 1 the alpha keeps growing; colours clamp, so the picture stays white.
             fadeQuad->draw(alpha);
         }
-        glEnable(GL_LIGHTING);
+        gl::enable(GL_LIGHTING);
     }
 }

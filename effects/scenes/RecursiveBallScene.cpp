@@ -7,7 +7,7 @@
 #include "geometry/RecursiveSphereObject.h"
 #include "sequence/TextureTable.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -96,15 +96,15 @@ bool RecursiveBallScene::load()
 
 void RecursiveBallScene::start()
 {
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_COLOR_MATERIAL);
-    glClearColor(kBackground[0], kBackground[1], kBackground[2], kBackground[3]);
-    glEnable(GL_CULL_FACE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glEnable(GL_LIGHT0);
-    glLoadIdentity();
-    glLineWidth(2.0f);
+    gl::enable(GL_DEPTH_TEST);
+    gl::enable(GL_LIGHTING);
+    gl::enable(GL_COLOR_MATERIAL);
+    gl::clearColor(kBackground[0], kBackground[1], kBackground[2], kBackground[3]);
+    gl::enable(GL_CULL_FACE);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::enable(GL_LIGHT0);
+    gl::loadIdentity();
+    gl::lineWidth(2.0f);
     startTime = *timeValue;
     cameraPath.restart(*timeValue);
 }
@@ -119,47 +119,47 @@ void RecursiveBallScene::render()
         }
     }
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glLoadIdentity();
+    gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::loadIdentity();
     if (cameraPath.getSegment() >= kFogFromSegment) {
-        glEnable(GL_FOG);
-        glFogi(GL_FOG_MODE, GL_EXP);
-        glFogfv(GL_FOG_COLOR, kFogColor);
-        glFogf(GL_FOG_DENSITY, kFogDensity);
+        gl::enable(GL_FOG);
+        gl::fogi(GL_FOG_MODE, GL_EXP);
+        gl::fogfv(GL_FOG_COLOR, kFogColor);
+        gl::fogf(GL_FOG_DENSITY, kFogDensity);
     }
 
     if (tree != nullptr) {
         minLevel = cameraPath.update(camera, now);
         float view[16];
         camera.getRotationMatrix(view);
-        glMultMatrixf(view);
-        glTranslatef(-camera.position.x, -camera.position.y, -camera.position.z);
-        glColor3f(1.0f, 1.0f, 1.0f);
+        gl::multMatrixf(view);
+        gl::translatef(-camera.position.x, -camera.position.y, -camera.position.z);
+        gl::color3f(1.0f, 1.0f, 1.0f);
         tree->getRoot()->drawTree(minLevel, 0, pathColour());
     }
 
-    glLoadIdentity();
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl::loadIdentity();
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl::enable(GL_BLEND);
+    gl::blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     drawWords(now);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glDisable(GL_BLEND);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::disable(GL_BLEND);
 }
 
 void RecursiveBallScene::stop()
 {
-    glLineWidth(1.0f);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_COLOR_MATERIAL);
-    glClearColor(kStopClearColor[0], kStopClearColor[1], kStopClearColor[2], kStopClearColor[3]);
-    glDisable(GL_CULL_FACE);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_FOG);
+    gl::lineWidth(1.0f);
+    gl::disable(GL_BLEND);
+    gl::disable(GL_DEPTH_TEST);
+    gl::disable(GL_LIGHTING);
+    gl::disable(GL_COLOR_MATERIAL);
+    gl::clearColor(kStopClearColor[0], kStopClearColor[1], kStopClearColor[2], kStopClearColor[3]);
+    gl::disable(GL_CULL_FACE);
+    gl::polygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    gl::disable(GL_LIGHT0);
+    gl::disable(GL_FOG);
 }
 
 void RecursiveBallScene::keyPressed(int key)
@@ -211,8 +211,8 @@ void RecursiveBallScene::drawWords(float now)
         for (int c = 0; c < mesh.getColorCount(); ++c) {
             colors[4 * c + 3] = alpha;
         }
-        glPushMatrix();
+        gl::pushMatrix();
         mesh.draw();
-        glPopMatrix();
+        gl::popMatrix();
     }
 }

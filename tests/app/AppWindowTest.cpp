@@ -1,11 +1,14 @@
 #include "app/AppWindow.h"
+#include "gl/GL.h"
 #include "support/HeadlessGL.h"
 #include "support/ScriptedWindow.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 
 namespace {
 
@@ -33,9 +36,10 @@ const FailureCase kFailures[] = {
       "destroyWindow", "unregisterClass"}},
 };
 
+// What follows the last attempt at the step: a context is asked for once per profile before it fails.
 std::vector<std::string> callsAfter(const std::vector<std::string>& calls, const std::string& failedStep)
 {
-    for (std::size_t i = 0; i < calls.size(); ++i) {
+    for (std::size_t i = calls.size(); i-- > 0;) {
         if (calls[i] == failedStep) {
             return {calls.begin() + static_cast<std::ptrdiff_t>(i) + 1, calls.end()};
         }
@@ -110,6 +114,35 @@ TEST_F(AppWindowTest, RegistrationAndEntryPointFailures)
     EXPECT_TRUE(noEntryPoints.boxes.empty());
     EXPECT_NE(second.window, nullptr);
     EXPECT_NE(second.renderingContext, nullptr);
+}
+
+TEST_F(AppWindowTest, WithoutACompatibilityContextTheShaderPathTakesOver)
+{
+    const std::pair<std::set<ContextProfile>, ContextProfile> drivers[] = {
+        {{ContextProfile::Compatibility}, ContextProfile::Core},
+        {{ContextProfile::Compatibility, ContextProfile::Core}, ContextProfile::ES}};
+    for (const auto& [missing, expected] : drivers) {
+        gl::select(gl::Backend::Fixed);
+        ScriptedWindow platform;
+        platform.missingProfiles = missing;
+        AppWindow app(platform, 1280, 720, nullptr, nullptr, &timeValue);
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(app.openWindow());
+        const std::string stderrText = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(platform.boxes.empty());
+        EXPECT_EQ(platform.contextProfile, expected);
+        EXPECT_EQ(gl::current(), gl::Backend::Shader);
+        EXPECT_EQ(std::count(stderrText.begin(), stderrText.end(), '\n'), 1) << stderrText;
+        EXPECT_NE(stderrText.find("No GL compatibility context"), std::string::npos);
+        app.closeWindow();
+    }
+    // Asked for shaders, the window never tries for the fixed function.
+    ScriptedWindow platform;
+    AppWindow app(platform, 1280, 720, nullptr, nullptr, &timeValue);
+    EXPECT_TRUE(app.openWindow());
+    EXPECT_EQ(platform.contextProfile, ContextProfile::Core);
+    app.closeWindow();
+    gl::select(gl::Backend::Fixed);
 }
 
 TEST_F(AppWindowTest, UnsupportedFullscreenModeAsksForAWindow)

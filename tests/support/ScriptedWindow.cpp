@@ -68,8 +68,13 @@ bool ScriptedWindow::setPixelFormat(Handle, int, const PixelFormat&)
     return step(Step::SetPixelFormat, "setPixelFormat");
 }
 
-PlatformWindow::Handle ScriptedWindow::createContext(Handle)
+PlatformWindow::Handle ScriptedWindow::createContext(Handle, ContextProfile profile)
 {
+    if (missingProfiles.count(profile) != 0) {
+        calls.push_back("createContext (profile missing)");
+        return nullptr;
+    }
+    contextProfile = profile;
     return step(Step::CreateContext, "createContext") ? &contextToken : nullptr;
 }
 

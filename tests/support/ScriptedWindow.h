@@ -46,7 +46,7 @@ public:
     bool releaseDeviceContext(Handle window, Handle deviceContext) override;
     int choosePixelFormat(Handle deviceContext, const PixelFormat& format) override;
     bool setPixelFormat(Handle deviceContext, int formatNumber, const PixelFormat& format) override;
-    Handle createContext(Handle deviceContext) override;
+    Handle createContext(Handle deviceContext, ContextProfile profile) override;
     bool makeCurrent(Handle deviceContext, Handle context) override;
     bool deleteContext(Handle context) override;
     bool loadGLEntryPoints() override;
@@ -63,6 +63,9 @@ public:
     bool called(const std::string& step) const;
 
     std::set<Step> failing;
+    // Profiles the driver has no context of; the profile of the context made last.
+    std::set<ContextProfile> missingProfiles;
+    ContextProfile contextProfile = ContextProfile::Compatibility;
     MessageBoxAnswer answer = MessageBoxAnswer::No;
     std::vector<ShownBox> boxes;
     std::vector<std::string> calls;

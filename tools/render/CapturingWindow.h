@@ -39,7 +39,10 @@ public:
     {
         return inner.setPixelFormat(deviceContext, formatNumber, format);
     }
-    Handle createContext(Handle deviceContext) override { return inner.createContext(deviceContext); }
+    Handle createContext(Handle deviceContext, ContextProfile profile) override
+    {
+        return inner.createContext(deviceContext, profile);
+    }
     bool makeCurrent(Handle deviceContext, Handle context) override { return inner.makeCurrent(deviceContext, context); }
     bool deleteContext(Handle context) override { return inner.deleteContext(context); }
     bool loadGLEntryPoints() override { return inner.loadGLEntryPoints(); }

@@ -1,6 +1,6 @@
 #include "tools/render/FrameReader.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 #include <cstring>
 
@@ -8,12 +8,12 @@ FrameReader::FrameReader(int width, int height)
     : width(width), height(height), frameBytes(static_cast<std::size_t>(width) * height * 4)
 {
     if (GLEW_VERSION_2_1 || GLEW_ARB_pixel_buffer_object) {
-        glGenBuffers(2, buffers);
+        gl::genBuffers(2, buffers);
         for (unsigned buffer : buffers) {
-            glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
-            glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(frameBytes), nullptr, GL_STREAM_READ);
+            gl::bindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+            gl::bufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(frameBytes), nullptr, GL_STREAM_READ);
         }
-        glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+        gl::bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     } else {
         pending.resize(frameBytes);
     }
@@ -24,7 +24,7 @@ FrameReader::~FrameReader() = default;
 void FrameReader::release()
 {
     if (buffers[0] != 0) {
-        glDeleteBuffers(2, buffers);
+        gl::deleteBuffers(2, buffers);
         buffers[0] = buffers[1] = 0;
     }
 }
@@ -41,13 +41,13 @@ bool FrameReader::take(int slot, std::vector<std::uint8_t>& pixels)
         pending.resize(frameBytes);
         return true;
     }
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers[slot]);
-    const void* mapped = glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+    gl::bindBuffer(GL_PIXEL_PACK_BUFFER, buffers[slot]);
+    const void* mapped = gl::mapBufferForReading(GL_PIXEL_PACK_BUFFER);
     if (mapped != nullptr) {
         std::memcpy(pixels.data(), mapped, frameBytes);
-        glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+        gl::unmapBuffer(GL_PIXEL_PACK_BUFFER);
     }
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    gl::bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     return mapped != nullptr;
 }
 
@@ -56,18 +56,18 @@ bool FrameReader::queue(std::vector<std::uint8_t>& previous)
     const int slot = next;
     const int other = 1 - slot;
     const bool havePrevious = buffers[0] != 0 ? take(other, previous) : false;
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    gl::pixelStorei(GL_PACK_ALIGNMENT, 1);
     if (buffers[0] != 0) {
-        glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers[slot]);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+        gl::bindBuffer(GL_PIXEL_PACK_BUFFER, buffers[slot]);
+        gl::readPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        gl::bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
         queued[slot] = true;
         next = other;
         return havePrevious;
     }
     // Without pixel buffers the read is immediate, but the hand-back keeps the same one-frame delay.
     const bool hadPending = queued[0] && take(0, previous);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pending.data());
+    gl::readPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pending.data());
     queued[0] = true;
     return hadPending;
 }

@@ -2,7 +2,7 @@
 
 #include "geometry/DrawPath.h"
 
-#include <GL/glew.h>
+#include "gl/GL.h"
 
 LeadIn::~LeadIn() { DrawPath::setStateOnly(false); }
 
@@ -14,12 +14,12 @@ void LeadIn::set(bool on)
         return;
     }
     if (on) {
-        glGetIntegerv(GL_SCISSOR_BOX, scissorBox);
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(0, 0, 0, 0);
+        gl::getIntegerv(GL_SCISSOR_BOX, scissorBox);
+        gl::enable(GL_SCISSOR_TEST);
+        gl::scissor(0, 0, 0, 0);
     } else {
-        glDisable(GL_SCISSOR_TEST);
-        glScissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
+        gl::disable(GL_SCISSOR_TEST);
+        gl::scissor(scissorBox[0], scissorBox[1], scissorBox[2], scissorBox[3]);
     }
     DrawPath::setStateOnly(on);
     active = on;

@@ -18,7 +18,7 @@ const char* RenderOptions::usage()
 {
     return "usage: quessaly-render [--size WxH] [--fps N] [--start S] [--end S]\n"
            "                       [--video FILE] [--frames DIR] [--sheet FILE] [--stats] [--quiet]\n"
-           "                       [--draw-path resident|literal]\n";
+           "                       [--draw-path resident|literal] [--gl fixed|shader]\n";
 }
 
 bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
@@ -39,7 +39,7 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
         }
         const bool takesValue = option == "--size" || option == "--fps" || option == "--start" || option == "--end" ||
                                 option == "--video" || option == "--frames" || option == "--sheet" ||
-                                option == "--draw-path";
+                                option == "--draw-path" || option == "--gl";
         if (!takesValue) {
             *error = "unknown option '" + option + "' (see --help)";
             return false;
@@ -63,6 +63,8 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
             valid = !video.empty();
         } else if (option == "--draw-path") {
             valid = DrawPath::parse(value, &drawPath);
+        } else if (option == "--gl") {
+            valid = gl::parse(value, &glBackend);
         } else if (option == "--frames") {
             framesDirectory = value;
             valid = !framesDirectory.empty();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "geometry/DrawPath.h"
+#include "gl/GL.h"
 
 #include <string>
 
@@ -18,6 +19,7 @@ struct RenderOptions {
     bool quiet = false;
     bool help = false;
     DrawPath::Kind drawPath = DrawPath::Resident;
+    gl::Backend glBackend = gl::Backend::Fixed;
 
     // Fills the options from argv; false with a one-line reason in `error` on anything it cannot use.
     bool parse(int argc, const char* const* argv, std::string* error);

@@ -8,6 +8,7 @@
 #include "effects/sync/Timeline.h"
 #include "geometry/DrawCounter.h"
 #include "geometry/DrawPath.h"
+#include "gl/GL.h"
 #include "platform/SdlWindow.h"
 #include "tools/assets/PngWriter.h"
 #include "tools/render/CapturingWindow.h"
@@ -88,6 +89,7 @@ int RenderSession::run(std::string* error)
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     SdlWindow window;
     DrawPath::select(options.drawPath);
+    gl::select(options.glBackend);
     FixedClock clock(options.fps);
     std::unique_ptr<FrameReader> reader;
     std::vector<std::uint8_t> pixels;

@@ -1,0 +1,244 @@
+#include "gl/FixedFunctionProgram.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// Shared by both stages: the flag bits of FixedFunctionProgram::Flag.
+constexpr const char* kFlags = R"(
+const int LIGHTING = 1, LIGHT0 = 2, COLOR_MATERIAL = 4, NORMALIZE = 8, RESCALE_NORMAL = 16, SPHERE_MAP = 32,
+          REFLECTION_MAP = 64, TEXTURE = 128, FOG = 256, FLAT = 512, LINE_QUADS = 1024, LINE_SMOOTH = 2048,
+          POSITIONAL_LIGHT = 4096;
+uniform int uFlags;
+bool on(int flag) { return (uFlags & flag) != 0; }
+)";
+
+constexpr const char* kVertexShader = R"(
+in vec3 aPosition;
+in vec3 aNormal;
+in vec4 aColor;
+in vec2 aTexCoord;
+// Lines as quads: the far end of the line, and which corner this is (bit 0: the side, bit 1: the end).
+in vec3 aOtherEnd;
+in float aCorner;
+
+uniform mat4 uModelviewProjection;
+uniform mat4 uModelview;
+uniform mat3 uNormalMatrix;
+uniform float uNormalScale;
+// Eye space; a direction, already normalised, when the light is not positional.
+uniform vec4 uLightPosition;
+uniform vec4 uLightAmbient;
+uniform vec4 uLightDiffuse;
+uniform vec4 uSceneAmbient;
+uniform vec4 uMaterialAmbient;
+uniform vec4 uMaterialDiffuse;
+uniform vec2 uViewportSize;
+uniform float uLineHalfWidth;
+
+out vec4 vColor;
+flat out vec4 vFlatColor;
+out vec2 vTexCoord;
+out float vFogDistance;
+// Both ends of a line in window coordinates, for its coverage.
+flat out vec4 vLineEnds;
+
+vec4 shade(vec3 eye, vec3 normal)
+{
+    vec4 ambient = on(COLOR_MATERIAL) ? aColor : uMaterialAmbient;
+    vec4 diffuse = on(COLOR_MATERIAL) ? aColor : uMaterialDiffuse;
+    vec3 lit = uSceneAmbient.rgb * ambient.rgb;
+    if (on(LIGHT0)) {
+        vec3 toLight = on(POSITIONAL_LIGHT) ? normalize(uLightPosition.xyz - eye) : uLightPosition.xyz;
+        lit += uLightAmbient.rgb * ambient.rgb;
+        float facing = dot(normal, toLight);
+        if (facing > 0.0) {
+            lit += facing * uLightDiffuse.rgb * diffuse.rgb;
+        }
+    }
+    return clamp(vec4(lit, diffuse.a), 0.0, 1.0);
+}
+
+vec2 generate(vec3 eye, vec3 normal)
+{
+    vec3 u = normalize(eye);
+    vec3 r = u - 2.0 * normal * dot(normal, u);
+    if (on(REFLECTION_MAP)) {
+        return r.xy;
+    }
+    float m = 2.0 * sqrt(r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0));
+    return r.xy / m + 0.5;
+}
+
+vec2 toWindow(vec4 clip) { return (clip.xy / clip.w * 0.5 + 0.5) * uViewportSize; }
+
+// Moves a clip position behind the near plane along its line onto the plane.
+vec4 ontoNearPlane(vec4 point, vec4 other)
+{
+    float d = point.z + point.w;
+    float e = other.z + other.w;
+    if (d >= 0.0 || e <= 0.0) {
+        return point;
+    }
+    return mix(point, other, d / (d - e));
+}
+
+void main()
+{
+    vec4 eye = uModelview * vec4(aPosition, 1.0);
+    vec3 normal = uNormalMatrix * aNormal;
+    if (on(RESCALE_NORMAL)) {
+        normal *= uNormalScale;
+    }
+    if (on(NORMALIZE)) {
+        normal = normalize(normal);
+    }
+    vColor = on(LIGHTING) ? shade(eye.xyz, normal) : clamp(aColor, 0.0, 1.0);
+    vFlatColor = vColor;
+    vTexCoord = on(SPHERE_MAP) || on(REFLECTION_MAP) ? generate(eye.xyz, normal) : aTexCoord;
+    vFogDistance = abs(eye.z);
+
+    vec4 clip = uModelviewProjection * vec4(aPosition, 1.0);
+    vLineEnds = vec4(0.0);
+    if (on(LINE_QUADS)) {
+        vec4 other = uModelviewProjection * vec4(aOtherEnd, 1.0);
+        if (clip.z + clip.w < 0.0 && other.z + other.w < 0.0) {
+            gl_Position = vec4(0.0, 0.0, 2.0, 1.0); // wholly behind the eye: clipped away
+            return;
+        }
+        vec4 near = ontoNearPlane(clip, other);
+        other = ontoNearPlane(other, clip);
+        clip = near;
+        vec2 here = toWindow(clip);
+        vec2 there = toWindow(other);
+        int corner = int(aCorner + 0.5);
+        float side = (corner & 1) == 0 ? 1.0 : -1.0;
+        vec2 offset;
+        if (on(LINE_SMOOTH)) {
+            // A rectangle half a pixel wider on each side and longer at each end, for the coverage ramp.
+            vec2 along = there - here;
+            along = length(along) > 0.0 ? normalize(along) : vec2(1.0, 0.0);
+            offset = side * vec2(-along.y, along.x) * (uLineHalfWidth + 0.5) - along * 0.5;
+        } else {
+            // Wide lines as GL rasterises them: a run of pixels across the line's minor axis.
+            vec2 delta = abs(there - here);
+            float flip = (corner & 2) == 0 ? 1.0 : -1.0;
+            offset = side * flip * (delta.x >= delta.y ? vec2(0.0, uLineHalfWidth) : vec2(uLineHalfWidth, 0.0));
+        }
+        clip.xy += offset / uViewportSize * 2.0 * clip.w;
+        vLineEnds = vec4(here, there);
+    }
+    gl_Position = clip;
+}
+)";
+
+constexpr const char* kFragmentShader = R"(
+in vec4 vColor;
+flat in vec4 vFlatColor;
+in vec2 vTexCoord;
+in float vFogDistance;
+flat in vec4 vLineEnds;
+
+uniform sampler2D uTexture;
+uniform vec4 uFogColor;
+uniform float uFogDensity;
+uniform float uLineHalfWidth;
+
+out vec4 fragColor;
+
+void main()
+{
+    vec4 color = on(FLAT) ? vFlatColor : vColor;
+    if (on(TEXTURE)) {
+        color *= texture(uTexture, vTexCoord);
+    }
+    if (on(FOG)) {
+        float f = clamp(exp(-uFogDensity * vFogDistance), 0.0, 1.0);
+        color.rgb = mix(uFogColor.rgb, color.rgb, f);
+    }
+    if (on(LINE_QUADS) && on(LINE_SMOOTH)) {
+        vec2 a = vLineEnds.xy;
+        vec2 b = vLineEnds.zw;
+        float span = length(b - a);
+        vec2 along = span > 0.0 ? (b - a) / span : vec2(1.0, 0.0);
+        vec2 p = gl_FragCoord.xy - a;
+        float t = dot(p, along);
+        float across = abs(dot(p, vec2(-along.y, along.x)));
+        float beyond = max(-t, t - span);
+        color.a *= clamp(uLineHalfWidth + 0.5 - across, 0.0, 1.0) * clamp(0.5 - beyond, 0.0, 1.0);
+    }
+    fragColor = color;
+}
+)";
+
+GLuint compile(GLenum stage, const std::string& source)
+{
+    const GLuint shader = glCreateShader(stage);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLint compiled = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled != GL_TRUE) {
+        char log[2048] = {};
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        std::fprintf(stderr, "The %s shader does not compile: %s\n", stage == GL_VERTEX_SHADER ? "vertex" : "fragment",
+                     log);
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+} // namespace
+
+bool FixedFunctionProgram::create(bool openGLES)
+{
+    const std::string header = openGLES ? "#version 300 es\nprecision highp float;\nprecision highp int;\n"
+                                        : "#version 330 core\n";
+    const GLuint vertex = compile(GL_VERTEX_SHADER, header + kFlags + kVertexShader);
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, header + kFlags + kFragmentShader);
+    if (vertex == 0 || fragment == 0) {
+        glDeleteShader(vertex);
+        glDeleteShader(fragment);
+        return false;
+    }
+    program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    const std::pair<GLuint, const char*> attributes[] = {{Position, "aPosition"}, {Normal, "aNormal"},
+                                                         {Color, "aColor"},       {TexCoord, "aTexCoord"},
+                                                         {OtherEnd, "aOtherEnd"}, {Corner, "aCorner"}};
+    for (const auto& [location, attributeName] : attributes) {
+        glBindAttribLocation(program, location, attributeName);
+    }
+    glLinkProgram(program);
+    glDetachShader(program, vertex);
+    glDetachShader(program, fragment);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        char log[2048] = {};
+        glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        std::fprintf(stderr, "The shader program does not link: %s\n", log);
+        destroy();
+        return false;
+    }
+    const auto at = [this](const char* uniformName) { return glGetUniformLocation(program, uniformName); };
+    locations = {at("uModelviewProjection"), at("uModelview"),     at("uNormalMatrix"),    at("uNormalScale"),
+                 at("uFlags"),               at("uLightPosition"), at("uLightAmbient"),    at("uLightDiffuse"),
+                 at("uSceneAmbient"),        at("uMaterialAmbient"), at("uMaterialDiffuse"), at("uFogColor"),
+                 at("uFogDensity"),          at("uTexture"),       at("uViewportSize"),    at("uLineHalfWidth")};
+    return true;
+}
+
+void FixedFunctionProgram::destroy()
+{
+    if (program != 0) {
+        glDeleteProgram(program);
+        program = 0;
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <GL/glew.h>
+
+// The one GLSL program the shader back end draws with: GL 1.x's per-vertex lighting (one light, colour
+// material), normal scaling, sphere and reflection maps, EXP fog, modulated textures and flat shading,
+// and lines drawn as quads, wide or with their coverage computed per fragment. The same source is compiled
+// as `#version 330 core` or `#version 300 es`.
+class FixedFunctionProgram {
+public:
+    // What a draw switches on; the values are the bits of the program's flag word.
+    enum Flag : int {
+        Lighting = 1 << 0,
+        Light0 = 1 << 1,
+        ColorMaterial = 1 << 2,
+        Normalize = 1 << 3,
+        RescaleNormal = 1 << 4,
+        SphereMap = 1 << 5,
+        ReflectionMap = 1 << 6,
+        Texture = 1 << 7,
+        Fog = 1 << 8,
+        Flat = 1 << 9,
+        // The draw is lines expanded into quads (four corners a line): wide, or smoothed.
+        LineQuads = 1 << 10,
+        LineSmooth = 1 << 11,
+        PositionalLight = 1 << 12,
+    };
+
+    // The attribute locations, bound before linking.
+    enum Attribute : GLuint { Position = 0, Normal = 1, Color = 2, TexCoord = 3, OtherEnd = 4, Corner = 5 };
+
+    struct Uniforms {
+        GLint modelviewProjection, modelview, normalMatrix, normalScale, flags;
+        GLint lightPosition, lightAmbient, lightDiffuse, sceneAmbient, materialAmbient, materialDiffuse;
+        GLint fogColor, fogDensity, texture, viewportSize, lineHalfWidth;
+    };
+
+    // Compiles and links for the context that is current; false, with the compiler's log on standard
+    // error, when it cannot.
+    bool create(bool openGLES);
+    void destroy();
+    GLuint name() const { return program; }
+    const Uniforms& uniforms() const { return locations; }
+
+private:
+    GLuint program = 0;
+    Uniforms locations{};
+};
