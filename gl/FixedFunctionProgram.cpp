@@ -21,6 +21,9 @@ in vec4 aColor;
 in vec2 aTexCoord;
 // Lines as quads: the far end of the line, and which corner this is (bit 0: the side, bit 1: the end).
 in vec3 aOtherEnd;
+in vec3 aOtherNormal;
+in vec4 aOtherColor;
+in vec2 aOtherTexCoord;
 in float aCorner;
 
 uniform mat4 uModelviewProjection;
@@ -44,10 +47,10 @@ out float vFogDistance;
 // Both ends of a line in window coordinates, for its coverage.
 flat out vec4 vLineEnds;
 
-vec4 shade(vec3 eye, vec3 normal)
+vec4 shade(vec3 eye, vec3 normal, vec4 color)
 {
-    vec4 ambient = on(COLOR_MATERIAL) ? aColor : uMaterialAmbient;
-    vec4 diffuse = on(COLOR_MATERIAL) ? aColor : uMaterialDiffuse;
+    vec4 ambient = on(COLOR_MATERIAL) ? color : uMaterialAmbient;
+    vec4 diffuse = on(COLOR_MATERIAL) ? color : uMaterialDiffuse;
     vec3 lit = uSceneAmbient.rgb * ambient.rgb;
     if (on(LIGHT0)) {
         vec3 toLight = on(POSITIONAL_LIGHT) ? normalize(uLightPosition.xyz - eye) : uLightPosition.xyz;
@@ -71,6 +74,30 @@ vec2 generate(vec3 eye, vec3 normal)
     return r.xy / m + 0.5;
 }
 
+// What GL's vertex stage makes of one vertex.
+struct Shaded {
+    vec4 color;
+    vec2 texCoord;
+    float fogDistance;
+};
+
+Shaded process(vec3 position, vec3 objectNormal, vec4 color, vec2 texCoord)
+{
+    vec4 eye = uModelview * vec4(position, 1.0);
+    vec3 normal = uNormalMatrix * objectNormal;
+    if (on(RESCALE_NORMAL)) {
+        normal *= uNormalScale;
+    }
+    if (on(NORMALIZE)) {
+        normal = normalize(normal);
+    }
+    Shaded shaded;
+    shaded.color = on(LIGHTING) ? shade(eye.xyz, normal, color) : clamp(color, 0.0, 1.0);
+    shaded.texCoord = on(SPHERE_MAP) || on(REFLECTION_MAP) ? generate(eye.xyz, normal) : texCoord;
+    shaded.fogDistance = abs(eye.z);
+    return shaded;
+}
+
 vec2 toWindow(vec4 clip) { return (clip.xy / clip.w * 0.5 + 0.5) * uViewportSize; }
 
 // Moves a clip position behind the near plane along its line onto the plane.
@@ -84,20 +111,105 @@ vec4 ontoNearPlane(vec4 point, vec4 other)
     return mix(point, other, d / (d - e));
 }
 
+// Wide lines without smoothing as GL rasterisers draw them: a run of round(width) pixels across the line's
+// minor axis, with each end moved by the diamond-exit rule so that an end pixel is drawn only when the line
+// leaves its diamond. `start` and `end` are the line's first and second vertex in window coordinates with
+// rows counted from the top; returns the corner at the first or the second end, on the plus or minus side
+// of the minor axis, and how far that end moved.
+bool nonNegative(float x) { return x >= 0.0; }
+
+vec2 wideLineCorner(vec2 v1, vec2 v2, bool atFirst, bool plusSide, out vec2 shift)
+{
+    float dx = v1.x - v2.x;
+    float dy = v1.y - v2.y;
+    float x1diff = v1.x - floor(v1.x) - 0.5;
+    float y1diff = v1.y - floor(v1.y) - 0.5;
+    float x2diff = v2.x - floor(v2.x) - 0.5;
+    float y2diff = v2.y - floor(v2.y) - 0.5;
+    vec2 shiftFirst = vec2(0.0);
+    vec2 shiftSecond = vec2(0.0);
+    vec2 minor;
+    float width = float(max(1, int(floor(uLineHalfWidth * 2.0 + 0.5))));
+    bool drawStart;
+    bool drawEnd;
+    if (abs(dx) >= abs(dy)) {
+        float dydx = dy / dx;
+        if (y2diff == -0.5 && dy < 0.0) {
+            y2diff = 0.5;
+        }
+        if (abs(x1diff) + abs(y1diff) < 0.5) {
+            drawStart = true;
+        } else if (nonNegative(x1diff) == nonNegative(-dx)) {
+            drawStart = false;
+        } else if (nonNegative(-y1diff) != nonNegative(dy)) {
+            drawStart = true;
+        } else {
+            float crossing = fract(v1.y) + x1diff * dydx;
+            drawStart = crossing < 1.0 && crossing > 0.0;
+        }
+        if (abs(x2diff) + abs(y2diff) < 0.5) {
+            drawEnd = false;
+        } else if (nonNegative(x2diff) != nonNegative(-dx)) {
+            drawEnd = false;
+        } else if (nonNegative(-y2diff) == nonNegative(dy)) {
+            drawEnd = true;
+        } else {
+            float crossing = fract(v2.y) + x2diff * dydx;
+            drawEnd = crossing < 1.0 && crossing > 0.0;
+        }
+        bool firstOnRight = dx >= 0.0;
+        if ((firstOnRight ? x1diff > 0.0 : x1diff <= 0.0) != drawStart) {
+            shiftFirst.x = firstOnRight ? -x1diff + 0.5 : -x1diff - 0.5;
+        }
+        if ((firstOnRight ? x2diff <= 0.0 : x2diff > 0.0) != drawEnd) {
+            shiftSecond.x = firstOnRight ? -x2diff + 0.5 : -x2diff - 0.5;
+        }
+        shiftFirst.y = shiftFirst.x * dydx;
+        shiftSecond.y = shiftSecond.x * dydx;
+        minor = vec2(0.0, width * 0.5);
+    } else {
+        float dxdy = dx / dy;
+        if (x2diff == -0.5 && dx < 0.0) {
+            x2diff = 0.5;
+        }
+        if (abs(x1diff) + abs(y1diff) < 0.5) {
+            drawStart = true;
+        } else if (nonNegative(-y1diff) == nonNegative(dy)) {
+            drawStart = false;
+        } else if (nonNegative(x1diff) != nonNegative(-dx)) {
+            drawStart = true;
+        } else {
+            float crossing = fract(v1.x) + y1diff * dxdy;
+            drawStart = crossing < 1.0 && crossing > 0.0;
+        }
+        if (abs(x2diff) + abs(y2diff) < 0.5) {
+            drawEnd = false;
+        } else if (nonNegative(-y2diff) != nonNegative(dy)) {
+            drawEnd = false;
+        } else if (nonNegative(x2diff) == nonNegative(-dx)) {
+            drawEnd = true;
+        } else {
+            float crossing = fract(v2.x) + y2diff * dxdy;
+            drawEnd = crossing < 1.0 && crossing >= 0.0;
+        }
+        bool firstBelow = dy > 0.0;
+        if ((firstBelow ? y1diff > 0.0 : y1diff <= 0.0) != drawStart) {
+            shiftFirst.y = firstBelow ? -y1diff + 0.5 : -y1diff - 0.5;
+        }
+        if ((firstBelow ? y2diff <= 0.0 : y2diff > 0.0) != drawEnd) {
+            shiftSecond.y = firstBelow ? -y2diff + 0.5 : -y2diff - 0.5;
+        }
+        shiftFirst.x = shiftFirst.y * dxdy;
+        shiftSecond.x = shiftSecond.y * dxdy;
+        minor = vec2(width * 0.5, 0.0);
+    }
+    shift = atFirst ? shiftFirst : shiftSecond;
+    return (atFirst ? v1 : v2) + shift + (plusSide ? minor : -minor);
+}
+
 void main()
 {
-    vec4 eye = uModelview * vec4(aPosition, 1.0);
-    vec3 normal = uNormalMatrix * aNormal;
-    if (on(RESCALE_NORMAL)) {
-        normal *= uNormalScale;
-    }
-    if (on(NORMALIZE)) {
-        normal = normalize(normal);
-    }
-    vColor = on(LIGHTING) ? shade(eye.xyz, normal) : clamp(aColor, 0.0, 1.0);
-    vFlatColor = vColor;
-    vTexCoord = on(SPHERE_MAP) || on(REFLECTION_MAP) ? generate(eye.xyz, normal) : aTexCoord;
-    vFogDistance = abs(eye.z);
+    Shaded shaded = process(aPosition, aNormal, aColor, aTexCoord);
 
     vec4 clip = uModelviewProjection * vec4(aPosition, 1.0);
     vLineEnds = vec4(0.0);
@@ -105,6 +217,9 @@ void main()
         vec4 other = uModelviewProjection * vec4(aOtherEnd, 1.0);
         if (clip.z + clip.w < 0.0 && other.z + other.w < 0.0) {
             gl_Position = vec4(0.0, 0.0, 2.0, 1.0); // wholly behind the eye: clipped away
+            vColor = vFlatColor = vec4(0.0);
+            vTexCoord = vec2(0.0);
+            vFogDistance = 0.0;
             return;
         }
         vec4 near = ontoNearPlane(clip, other);
@@ -121,14 +236,34 @@ void main()
             along = length(along) > 0.0 ? normalize(along) : vec2(1.0, 0.0);
             offset = side * vec2(-along.y, along.x) * (uLineHalfWidth + 0.5) - along * 0.5;
         } else {
-            // Wide lines as GL rasterises them: a run of pixels across the line's minor axis.
-            vec2 delta = abs(there - here);
-            float flip = (corner & 2) == 0 ? 1.0 : -1.0;
-            offset = side * flip * (delta.x >= delta.y ? vec2(0.0, uLineHalfWidth) : vec2(uLineHalfWidth, 0.0));
+            // Placed in window coordinates with rows counted from the top, as the rasteriser sees them.
+            bool first = (corner & 2) == 0;
+            vec2 flipped = vec2(1.0, -1.0);
+            vec2 top = vec2(0.0, uViewportSize.y);
+            vec2 start = first ? here : there;
+            vec2 end = first ? there : here;
+            vec2 shift;
+            vec2 placed = wideLineCorner(start * flipped + top, end * flipped + top, first, first == (side > 0.0), shift);
+            offset = (placed - top) * flipped - here;
+            // What is drawn varies along the line only, between its ends where they were: a moved end takes
+            // the depth, colour and coordinates of where it moved to.
+            vec2 span = (there - here) * flipped;
+            float moved = abs(span.x) >= abs(span.y) ? shift.x / span.x : shift.y / span.y;
+            if (moved != 0.0 && !isnan(moved) && !isinf(moved)) {
+                clip.z = mix(clip.z / clip.w, other.z / other.w, moved) * clip.w;
+                Shaded far = process(aOtherEnd, aOtherNormal, aOtherColor, aOtherTexCoord);
+                shaded.color = mix(shaded.color, far.color, moved);
+                shaded.texCoord = mix(shaded.texCoord, far.texCoord, moved);
+                shaded.fogDistance = mix(shaded.fogDistance, far.fogDistance, moved);
+            }
         }
         clip.xy += offset / uViewportSize * 2.0 * clip.w;
         vLineEnds = vec4(here, there);
     }
+    vColor = shaded.color;
+    vFlatColor = shaded.color;
+    vTexCoord = shaded.texCoord;
+    vFogDistance = shaded.fogDistance;
     gl_Position = clip;
 }
 )";
@@ -209,7 +344,9 @@ bool FixedFunctionProgram::create(bool openGLES)
     glAttachShader(program, fragment);
     const std::pair<GLuint, const char*> attributes[] = {{Position, "aPosition"}, {Normal, "aNormal"},
                                                          {Color, "aColor"},       {TexCoord, "aTexCoord"},
-                                                         {OtherEnd, "aOtherEnd"}, {Corner, "aCorner"}};
+                                                         {OtherEnd, "aOtherEnd"}, {Corner, "aCorner"},
+                                                         {OtherNormal, "aOtherNormal"}, {OtherColor, "aOtherColor"},
+                                                         {OtherTexCoord, "aOtherTexCoord"}};
     for (const auto& [location, attributeName] : attributes) {
         glBindAttribLocation(program, location, attributeName);
     }

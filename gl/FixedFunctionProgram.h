@@ -27,7 +27,11 @@ public:
     };
 
     // The attribute locations, bound before linking.
-    enum Attribute : GLuint { Position = 0, Normal = 1, Color = 2, TexCoord = 3, OtherEnd = 4, Corner = 5 };
+    enum Attribute : GLuint {
+        Position = 0, Normal = 1, Color = 2, TexCoord = 3,
+        // Lines as quads: the other end of the line, and which corner of the quad a vertex is.
+        OtherEnd = 4, Corner = 5, OtherNormal = 6, OtherColor = 7, OtherTexCoord = 8
+    };
 
     struct Uniforms {
         GLint modelviewProjection, modelview, normalMatrix, normalScale, flags;

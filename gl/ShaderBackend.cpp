@@ -583,7 +583,7 @@ void ShaderBackend::drawElements(GLenum mode, GLsizei count, GLenum type, const 
         }
         lineScratch.clear();
         edgesOf(triangles, static_cast<std::size_t>(count) / 3, sources);
-        drawLines(lineScratch.data(), lineScratch.size() / 2, sources);
+        drawPolygonEdges(sources);
     } else if (mode == GL_LINES && quads) {
         const auto* lines = reinterpret_cast<const std::uint32_t*>(cpuIndices(indices));
         if (lines != nullptr) {
@@ -594,18 +594,20 @@ void ShaderBackend::drawElements(GLenum mode, GLsizei count, GLenum type, const 
     }
 }
 
-void ShaderBackend::drawLines(const std::uint32_t* lines, std::size_t count, const Sources& sources)
+void ShaderBackend::drawPolygonEdges(const Sources& sources)
 {
+    const std::size_t count = lineScratch.size() / 2;
     if (count == 0) {
         return;
     }
-    if (currentLineWidth > 1.0f || lineSmooth) {
-        drawLineQuads(lines, count, sources);
+    // A flat line takes its second vertex's colour, a flat polygon its last: only quads can tell them apart.
+    if (currentLineWidth > 1.0f || lineSmooth || flatShading) {
+        drawLineQuads(lineScratch.data(), count, sources, flatShading ? lineShadedBy.data() : nullptr);
         return;
     }
     const GLuint savedElements = elementBuffer;
     elementBuffer = 0;
-    drawTriangles(GL_LINES, static_cast<GLsizei>(count * 2), lines);
+    drawTriangles(GL_LINES, static_cast<GLsizei>(count * 2), lineScratch.data());
     elementBuffer = savedElements;
 }
 
@@ -658,8 +660,9 @@ void ShaderBackend::drawTriangles(GLenum mode, GLsizei count, const void* indice
         }
         glEnableVertexAttribArray(location);
     }
-    glDisableVertexAttribArray(FixedFunctionProgram::OtherEnd);
-    glDisableVertexAttribArray(FixedFunctionProgram::Corner);
+    for (GLuint location = FixedFunctionProgram::OtherEnd; location <= FixedFunctionProgram::OtherTexCoord; ++location) {
+        glDisableVertexAttribArray(location);
+    }
     const void* offset = indices;
     if (cpu != nullptr) {
         if (lowest != 0) {
@@ -675,8 +678,9 @@ void ShaderBackend::drawTriangles(GLenum mode, GLsizei count, const void* indice
     glDrawElements(mode, count, GL_UNSIGNED_INT, offset);
 }
 
-// Triangles under line-mode polygons: their edges in GL's order, with back faces culled first where culling
-// is on (counter-clockwise is the front, as the show never changes it).
+// Triangles under line-mode polygons: their edges in the order drivers draw them (the closing edge first),
+// with back faces culled first where culling is on (counter-clockwise is the front, as the show never
+// changes it). Where edges overlap, the order decides which colour stays.
 void ShaderBackend::edgesOf(const std::uint32_t* triangles, std::size_t count, const Sources& sources)
 {
     float mvp[16];
@@ -692,29 +696,46 @@ void ShaderBackend::edgesOf(const std::uint32_t* triangles, std::size_t count, c
     const float halfWidth = static_cast<float>(viewportBox[2]) * 0.5f;
     const float halfHeight = static_cast<float>(viewportBox[3]) * 0.5f;
     lineScratch.reserve(count * 6);
+    lineShadedBy.clear();
     for (std::size_t t = 0; t < count; ++t) {
         const std::uint32_t a = triangles[3 * t], b = triangles[3 * t + 1], c = triangles[3 * t + 2];
         if (cullFace) {
-            // The sign of the homogeneous determinant is the winding on the screen of what is in front of
-            // the eye.
             float p[3], q[3], r[3];
             clip(a, p);
             clip(b, q);
             clip(c, r);
-            // In window coordinates, as the driver decides it.
-            const float ax = p[0] / p[2] * halfWidth, ay = p[1] / p[2] * halfHeight;
-            const float bx = q[0] / q[2] * halfWidth, by = q[1] / q[2] * halfHeight;
-            const float cx = r[0] / r[2] * halfWidth, cy = r[1] / r[2] * halfHeight;
-            const float determinant = ((ax - cx) * (by - cy) - (ay - cy) * (bx - cx)) * (p[2] * q[2] * r[2] > 0 ? 1.0f : -1.0f);
+            float determinant = 0.0f;
+            if (p[2] > 0.0f && q[2] > 0.0f && r[2] > 0.0f) {
+                // In window coordinates, rows counted from the top, as the driver decides it.
+                const auto window = [&](const float* v, float* out) {
+                    const float reciprocal = 1.0f / v[2];
+                    out[0] = v[0] * reciprocal * halfWidth + halfWidth;
+                    out[1] = v[1] * reciprocal * -halfHeight + halfHeight;
+                };
+                float u[2], v[2], w[2];
+                window(p, u);
+                window(q, v);
+                window(r, w);
+                determinant = -((u[0] - w[0]) * (v[1] - w[1]) - (u[1] - w[1]) * (v[0] - w[0]));
+            } else {
+                // Partly behind the eye: the sign of the homogeneous determinant is the winding of the part
+                // in front.
+                determinant = p[0] * (q[1] * r[2] - q[2] * r[1]) - p[1] * (q[0] * r[2] - q[2] * r[0]) +
+                              p[2] * (q[0] * r[1] - q[1] * r[0]);
+            }
             if (!(determinant > 0.0f)) {
                 continue;
             }
         }
-        lineScratch.insert(lineScratch.end(), {a, b, b, c, c, a});
+        lineScratch.insert(lineScratch.end(), {c, a, a, b, b, c});
+        if (flatShading) {
+            lineShadedBy.insert(lineShadedBy.end(), {c, c, c});
+        }
     }
 }
 
-void ShaderBackend::drawLineQuads(const std::uint32_t* lines, std::size_t count, const Sources& sources)
+void ShaderBackend::drawLineQuads(const std::uint32_t* lines, std::size_t count, const Sources& sources,
+                                  const std::uint32_t* shadedBy)
 {
     if (count == 0 || sources.data[PositionSlot] == nullptr) {
         return;
@@ -738,14 +759,23 @@ void ShaderBackend::drawLineQuads(const std::uint32_t* lines, std::size_t count,
     cornerScratch.resize(count * 4);
     LineCorner* out = cornerScratch.data();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t ends[2] = {lines[2 * i], lines[2 * i + 1]};
+        // Each end's attributes, then the four corners, each with its own end and the other.
+        LineCorner ends[2];
         for (int end = 0; end < 2; ++end) {
-            LineCorner corner;
-            fetch(PositionSlot, ends[end], corner.position);
-            fetch(PositionSlot, ends[1 - end], corner.otherEnd);
-            fetch(NormalSlot, ends[end], corner.normal);
-            fetch(ColorSlot, ends[end], corner.color);
-            fetch(TexCoordSlot, ends[end], corner.texCoord);
+            const std::uint32_t vertex = lines[2 * i + end];
+            fetch(PositionSlot, vertex, ends[end].position);
+            const std::uint32_t shading = shadedBy != nullptr ? shadedBy[i] : vertex;
+            fetch(NormalSlot, shading, ends[end].normal);
+            fetch(ColorSlot, shading, ends[end].color);
+            fetch(TexCoordSlot, vertex, ends[end].texCoord);
+        }
+        for (int end = 0; end < 2; ++end) {
+            LineCorner corner = ends[end];
+            const LineCorner& other = ends[1 - end];
+            std::copy_n(other.position, 3, corner.otherEnd);
+            std::copy_n(other.normal, 3, corner.otherNormal);
+            std::copy_n(other.color, 4, corner.otherColor);
+            std::copy_n(other.texCoord, 2, corner.otherTexCoord);
             corner.corner = static_cast<float>(2 * end);
             *out++ = corner;
             corner.corner += 1.0f;
@@ -753,18 +783,24 @@ void ShaderBackend::drawLineQuads(const std::uint32_t* lines, std::size_t count,
         }
     }
     upload(GL_ARRAY_BUFFER, lineBuffer, cornerScratch.data(), cornerScratch.size() * sizeof(LineCorner));
-    const std::pair<GLuint, std::size_t> layout[] = {
-        {FixedFunctionProgram::Position, offsetof(LineCorner, position)},
-        {FixedFunctionProgram::OtherEnd, offsetof(LineCorner, otherEnd)},
-        {FixedFunctionProgram::Normal, offsetof(LineCorner, normal)},
-        {FixedFunctionProgram::Color, offsetof(LineCorner, color)},
-        {FixedFunctionProgram::TexCoord, offsetof(LineCorner, texCoord)},
-        {FixedFunctionProgram::Corner, offsetof(LineCorner, corner)}};
-    const GLint sizes[] = {3, 3, 3, 4, 2, 1};
-    for (int k = 0; k < 6; ++k) {
-        glVertexAttribPointer(layout[k].first, sizes[k], GL_FLOAT, GL_FALSE, sizeof(LineCorner),
-                              offsetPointer(layout[k].second));
-        glEnableVertexAttribArray(layout[k].first);
+    using P = FixedFunctionProgram;
+    const struct {
+        GLuint location;
+        GLint size;
+        std::size_t offset;
+    } layout[] = {{P::Position, 3, offsetof(LineCorner, position)},
+                  {P::Normal, 3, offsetof(LineCorner, normal)},
+                  {P::Color, 4, offsetof(LineCorner, color)},
+                  {P::TexCoord, 2, offsetof(LineCorner, texCoord)},
+                  {P::OtherEnd, 3, offsetof(LineCorner, otherEnd)},
+                  {P::OtherNormal, 3, offsetof(LineCorner, otherNormal)},
+                  {P::OtherColor, 4, offsetof(LineCorner, otherColor)},
+                  {P::OtherTexCoord, 2, offsetof(LineCorner, otherTexCoord)},
+                  {P::Corner, 1, offsetof(LineCorner, corner)}};
+    for (const auto& attribute : layout) {
+        glVertexAttribPointer(attribute.location, attribute.size, GL_FLOAT, GL_FALSE, sizeof(LineCorner),
+                              offsetPointer(attribute.offset));
+        glEnableVertexAttribArray(attribute.location);
     }
     if (quadIndexLines < count) {
         // Each line's quad is two triangles whose last corner lies at the line's second end.
@@ -780,7 +816,6 @@ void ShaderBackend::drawLineQuads(const std::uint32_t* lines, std::size_t count,
                      GL_STATIC_DRAW);
     }
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndexBuffer);
-    using P = FixedFunctionProgram;
     setUniforms(P::LineQuads | (lineSmooth ? P::LineSmooth : 0));
     // Lines are never culled; their quads must not be either.
     if (cullFace) {

@@ -100,10 +100,13 @@ private:
     // A corner of a line drawn as a quad.
     struct LineCorner {
         float position[3];
-        float otherEnd[3];
         float normal[3];
         float color[4];
         float texCoord[2];
+        float otherEnd[3];
+        float otherNormal[3];
+        float otherColor[4];
+        float otherTexCoord[2];
         float corner;
     };
 
@@ -126,8 +129,11 @@ private:
     Sources cpuSources() const;
     const std::uint8_t* cpuIndices(const void* indices) const;
     void drawTriangles(GLenum mode, GLsizei count, const void* indices);
-    void drawLines(const std::uint32_t* lines, std::size_t count, const Sources& sources);
-    void drawLineQuads(const std::uint32_t* lines, std::size_t count, const Sources& sources);
+    // Lines from line-mode triangles; under flat shading each takes its colour from its triangle's last vertex.
+    void drawPolygonEdges(const Sources& sources);
+    // `shadedBy`, when given, names for each line the vertex whose normal and colour light it.
+    void drawLineQuads(const std::uint32_t* lines, std::size_t count, const Sources& sources,
+                       const std::uint32_t* shadedBy = nullptr);
     // Appends the edges of the triangles that survive face culling.
     void edgesOf(const std::uint32_t* triangles, std::size_t count, const Sources& sources);
     void drawImmediate(const std::vector<ImmediateVertex>& vertices, const std::vector<std::uint32_t>& indices,
@@ -180,6 +186,7 @@ private:
     GLuint quadIndexBuffer = 0;
     std::size_t quadIndexLines = 0;
     std::vector<std::uint32_t> lineScratch;
+    std::vector<std::uint32_t> lineShadedBy;
     std::vector<std::uint32_t> indexScratch;
     std::vector<LineCorner> cornerScratch;
 };
