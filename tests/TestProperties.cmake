@@ -8,6 +8,9 @@ foreach(test IN LISTS quessaly_tests_TESTS quessaly_allocation_tests_TESTS)
   elseif(test MATCHES "^DrawPaths\\.")
     # By far the longest: started first, it runs beside most of the rest.
     set_tests_properties(${test} PROPERTIES RESOURCE_LOCK whole_show_a COST 1000)
+  elseif(test MATCHES "^GLBackends\\.")
+    # The second longest, started next, beside the first.
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK whole_show_b COST 900)
   elseif(test MATCHES "^(BadInputTest|NoAllocationPerFrameTest)\\.")
     set_tests_properties(${test} PROPERTIES RESOURCE_LOCK whole_show_b)
   endif()

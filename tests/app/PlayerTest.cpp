@@ -59,10 +59,14 @@ TEST(PlayerOptions, ReadsTheOptionsAndRefusesAnythingElseInOneLine)
     EXPECT_FALSE(options.windowed);
     ASSERT_TRUE(parseArgs({"--fullscreen", "--windowed"}, &options, &error));
     EXPECT_TRUE(options.windowed) << "the last of the two counts";
+    EXPECT_EQ(options.glBackend, gl::Backend::Fixed);
+    ASSERT_TRUE(parseArgs({"--gl", "shader"}, &options, &error));
+    EXPECT_EQ(options.glBackend, gl::Backend::Shader);
 
     const std::vector<std::vector<const char*>> refused = {
         {"--size"}, {"--size", "800"}, {"--size", "0x600"}, {"--start", "-1"}, {"--start", "227.5"},
         {"--start", "1e400"}, {"--start", "soon"}, {"--bogus"}, {"windowed"}, {"-w"},
+        {"--gl"}, {"--gl", "vulkan"},
     };
     expectEachRefusedInOneLine<PlayerOptions>(refused);
 }

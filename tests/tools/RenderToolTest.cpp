@@ -3,6 +3,7 @@
 #include "effects/scenes/PlasmaTunnelVelkScene.h"
 #include "effects/sync/Timeline.h"
 #include "geometry/DrawPath.h"
+#include "gl/GL.h"
 #include "sequence/AbstractSceneObject.h"
 #include "sequence/PngReader.h"
 #include "support/CommandLine.h"
@@ -25,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -97,13 +99,13 @@ bool drawnDifferently(double time)
     return false;
 }
 
-// Per channel over a frame: the mean absolute difference and its 99.9th percentile, in 1/255 steps.
+// Per channel over a frame: the mean absolute difference and a percentile of it, in 1/255 steps.
 struct PictureDifference {
     double mean = 0.0;
-    int percentile999 = 0;
+    int percentile = 0;
 };
 
-PictureDifference compareRgb(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
+PictureDifference compareRgb(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, double quantile)
 {
     std::uint64_t histogram[256] = {};
     std::uint64_t total = 0;
@@ -115,8 +117,9 @@ PictureDifference compareRgb(const std::vector<std::uint8_t>& a, const std::vect
     PictureDifference result;
     result.mean = static_cast<double>(total) / static_cast<double>(a.size());
     std::uint64_t below = 0;
-    while (result.percentile999 < 255 && (below += histogram[result.percentile999]) * 1000 < a.size() * 999) {
-        ++result.percentile999;
+    while (result.percentile < 255 &&
+           static_cast<double>(below += histogram[result.percentile]) < quantile * static_cast<double>(a.size())) {
+        ++result.percentile;
     }
     return result;
 }
@@ -127,6 +130,72 @@ int runQuietly(RenderSession& session, std::string* error)
     const int status = session.run(error);
     testing::internal::GetCapturedStdout();
     return status;
+}
+
+// The whole show through the real catalog, so each scene inherits the GL state the one before leaves, drawn
+// once with each set of options. The frames `keep` picks (by index and time) are compared pair by pair.
+struct ShowComparison {
+    std::size_t compared = 0;
+    PictureDifference worst;
+    std::string failures; // one line per frame beyond the limits, or a reason the runs could not be compared
+};
+
+ShowComparison compareWholeShows(const RenderOptions& reference, const RenderOptions& candidate,
+                                 const std::function<bool(long, double)>& keep, double quantile, double meanLimit,
+                                 int percentileLimit)
+{
+    ShowComparison result;
+    std::vector<std::pair<double, std::vector<std::uint8_t>>> referenceFrames;
+    long index = 0;
+    const auto rgbOf = [](const std::vector<std::uint8_t>& rgba) {
+        std::vector<std::uint8_t> rgb;
+        rgb.reserve(rgba.size() / 4 * 3);
+        for (std::size_t i = 0; i < rgba.size(); i += 4) {
+            rgb.insert(rgb.end(), rgba.begin() + static_cast<std::ptrdiff_t>(i),
+                       rgba.begin() + static_cast<std::ptrdiff_t>(i) + 3);
+        }
+        return rgb;
+    };
+    std::string error;
+    RenderSession first(reference);
+    first.setFrameSink([&](double time, const std::vector<std::uint8_t>& rgba, std::string*) {
+        if (keep(index++, time)) {
+            referenceFrames.emplace_back(time, rgbOf(rgba));
+        }
+        return true;
+    });
+    if (runQuietly(first, &error) != 0) {
+        result.failures = "the reference run failed: " + error;
+        return result;
+    }
+    index = 0;
+    RenderSession second(candidate);
+    // Reported after the run: standard output is captured while it lasts.
+    second.setFrameSink([&](double time, const std::vector<std::uint8_t>& rgba, std::string*) {
+        if (!keep(index++, time)) {
+            return true;
+        }
+        if (result.compared >= referenceFrames.size() || referenceFrames[result.compared].first != time) {
+            result.failures += "\nno reference frame at " + std::to_string(time) + " s";
+            return true;
+        }
+        const PictureDifference difference = compareRgb(referenceFrames[result.compared].second, rgbOf(rgba), quantile);
+        if (difference.mean > meanLimit || difference.percentile > percentileLimit) {
+            result.failures += "\nat " + std::to_string(time) + " s: mean " + std::to_string(difference.mean) +
+                               ", percentile " + std::to_string(difference.percentile);
+        }
+        result.worst.mean = std::max(result.worst.mean, difference.mean);
+        result.worst.percentile = std::max(result.worst.percentile, difference.percentile);
+        ++result.compared;
+        return true;
+    });
+    if (runQuietly(second, &error) != 0) {
+        result.failures += "\nthe compared run failed: " + error;
+    }
+    if (result.compared != referenceFrames.size()) {
+        result.failures += "\n" + std::to_string(referenceFrames.size() - result.compared) + " frames not compared";
+    }
+    return result;
 }
 
 } // namespace
@@ -156,6 +225,7 @@ TEST(RenderOptions, RefusesWhatItCannotUseWithOneLineReasons)
         {"--size", "320"},  {"--size", "0x180"},   {"--size", "320x"},   {"--size", "99999x10"},
         {"--fps", "0"},     {"--fps", "-5"},       {"--fps", "twenty"},  {"--start", "-1"},
         {"--end", "nan"},   {"--start", "5", "--end", "2"}, {"--fps"}, {"--bogus"}, {"--video", ""},
+        {"--gl", "es"},
     };
     expectEachRefusedInOneLine<RenderOptions>(refused);
 }
@@ -278,74 +348,55 @@ TEST(FrameStatistics, QuantilesByNearestRank)
     EXPECT_DOUBLE_EQ(FrameStatistics::quantile({}, 0.5), 0.0);
 }
 
-// The whole show through the real catalog, so each scene inherits the GL state the one before leaves, drawn
-// once on each path. At 6 fps every third frame of a changed scene is kept: frames land mid-morph, mid-flash
-// and mid-fade. Metric: per frame and channel, the mean absolute difference at most 1/255 and the 99.9th
-// percentile at most 32/255. The worst frames differ only where a wireframe crosses the edge of the view:
-// line-mode triangles are clipped as polygons there, edge lists as lines, a row of pixels apart.
+// At 6 fps every third frame of a changed scene is kept: frames land mid-morph, mid-flash and mid-fade. Metric:
+// per frame and channel, the mean absolute difference at most 1/255 and the 99.9th percentile at most 32/255.
+// The worst frames differ only where a wireframe crosses the edge of the view: line-mode triangles are
+// clipped as polygons there, edge lists as lines, a row of pixels apart.
 TEST(DrawPaths, TheResidentPathDrawsThePictureOfTheLiteralPath)
 {
     WorkingDirectory directory("draw-paths");
     std::string error;
     ASSERT_TRUE(TextureMaker().writeAll(directory.path.string(), &error)) << error;
-    RenderOptions options;
-    options.width = 480;
-    options.height = 270;
-    options.fps = 6;
-    options.quiet = true;
-
-    std::vector<std::pair<double, std::vector<std::uint8_t>>> literalFrames;
-    long index = 0;
-    const auto keep = [&](double time, const std::vector<std::uint8_t>& rgba, auto&& use) {
-        if (index++ % 3 == 0 && drawnDifferently(time)) {
-            std::vector<std::uint8_t> rgb;
-            rgb.reserve(rgba.size() / 4 * 3);
-            for (std::size_t i = 0; i < rgba.size(); i += 4) {
-                rgb.insert(rgb.end(), rgba.begin() + static_cast<std::ptrdiff_t>(i),
-                           rgba.begin() + static_cast<std::ptrdiff_t>(i) + 3);
-            }
-            use(time, std::move(rgb));
-        }
-        return true;
-    };
-
-    options.drawPath = DrawPath::Literal;
-    RenderSession literal(options);
-    literal.setFrameSink([&](double time, const std::vector<std::uint8_t>& rgba, std::string*) {
-        return keep(time, rgba, [&](double t, std::vector<std::uint8_t> rgb) { literalFrames.emplace_back(t, rgb); });
-    });
-    ASSERT_EQ(runQuietly(literal, &error), 0) << error;
-    ASSERT_GT(literalFrames.size(), 150u);
-
-    options.drawPath = DrawPath::Resident;
-    RenderSession resident(options);
-    std::size_t compared = 0;
-    PictureDifference worst;
-    // Reported after the run: standard output is captured while it lasts.
-    std::string differences;
-    index = 0;
-    resident.setFrameSink([&](double time, const std::vector<std::uint8_t>& rgba, std::string*) {
-        return keep(time, rgba, [&](double t, std::vector<std::uint8_t> rgb) {
-            if (compared >= literalFrames.size() || literalFrames[compared].first != t) {
-                differences += "\nno literal frame at " + std::to_string(t) + " s";
-                return;
-            }
-            const PictureDifference difference = compareRgb(literalFrames[compared].second, rgb);
-            if (difference.mean > 1.0 || difference.percentile999 > 32) {
-                differences += "\nat " + std::to_string(t) + " s: mean " + std::to_string(difference.mean) +
-                               ", 99.9th percentile " + std::to_string(difference.percentile999);
-            }
-            worst.mean = std::max(worst.mean, difference.mean);
-            worst.percentile999 = std::max(worst.percentile999, difference.percentile999);
-            ++compared;
-        });
-    });
-    ASSERT_EQ(runQuietly(resident, &error), 0) << error;
+    RenderOptions literal;
+    literal.width = 480;
+    literal.height = 270;
+    literal.fps = 6;
+    literal.quiet = true;
+    literal.drawPath = DrawPath::Literal;
+    RenderOptions resident = literal;
+    resident.drawPath = DrawPath::Resident;
+    const ShowComparison result = compareWholeShows(
+        literal, resident, [](long index, double time) { return index % 3 == 0 && drawnDifferently(time); }, 0.999,
+        1.0, 32);
     DrawPath::select(DrawPath::Resident);
-    EXPECT_EQ(compared, literalFrames.size());
-    EXPECT_TRUE(differences.empty()) << differences;
-    std::printf("%zu frames compared; worst mean %.4f/255, worst 99.9th percentile %d/255\n", compared, worst.mean,
-                worst.percentile999);
+    EXPECT_GT(result.compared, 150u);
+    EXPECT_TRUE(result.failures.empty()) << result.failures;
+    std::printf("%zu frames compared; worst mean %.4f/255, worst 99.9th percentile %d/255\n", result.compared,
+                result.worst.mean, result.worst.percentile);
+}
+
+// Every frame of the whole show at 3 fps, the first after each scene change among them, on the fixed and on the
+// shader back end (OpenGL 3.3 core). Metric: per frame and channel, the mean absolute difference at most
+// 2/255 and the 99th percentile at most 40/255.
+TEST(GLBackends, TheShaderBackEndDrawsThePictureOfTheFixedBackEnd)
+{
+    WorkingDirectory directory("gl-backends");
+    std::string error;
+    ASSERT_TRUE(TextureMaker().writeAll(directory.path.string(), &error)) << error;
+    RenderOptions fixed;
+    fixed.width = 480;
+    fixed.height = 270;
+    fixed.fps = 3;
+    fixed.quiet = true;
+    RenderOptions shader = fixed;
+    shader.glBackend = gl::Backend::Shader;
+    const ShowComparison result =
+        compareWholeShows(fixed, shader, [](long, double) { return true; }, 0.99, 2.0, 40);
+    gl::select(gl::Backend::Fixed);
+    EXPECT_GT(result.compared, 680u);
+    EXPECT_TRUE(result.failures.empty()) << result.failures;
+    std::printf("%zu frames compared; worst mean %.4f/255, worst 99th percentile %d/255\n", result.compared,
+                result.worst.mean, result.worst.percentile);
 }
 
 // The tunnel moves one ring per rendered frame: from --start on it shows what a run from the beginning shows
