@@ -15,9 +15,9 @@ std::unique_ptr<ShaderBackend> shader;
 
 } // namespace
 
-void gl::select(Backend backend)
+void gl::select(Backend backend, bool linesAsOnES)
 {
-    shader = backend == Backend::Shader ? std::make_unique<ShaderBackend>() : nullptr;
+    shader = backend == Backend::Shader ? std::make_unique<ShaderBackend>(linesAsOnES) : nullptr;
 }
 
 gl::Backend gl::current() { return shader ? Backend::Shader : Backend::Fixed; }
@@ -50,7 +50,7 @@ void gl::disableClientState(GLenum array) { shader ? shader->disableClientState(
 void gl::blendFunc(GLenum source, GLenum destination) { glBlendFunc(source, destination); }
 void gl::depthFunc(GLenum function) { glDepthFunc(function); }
 void gl::clearColor(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) { glClearColor(red, green, blue, alpha); }
-void gl::clearDepth(GLdouble depth) { shader ? glClearDepthf(static_cast<GLfloat>(depth)) : glClearDepth(depth); }
+void gl::clearDepth(GLdouble depth) { shader ? shader->clearDepth(depth) : glClearDepth(depth); }
 void gl::clear(GLbitfield mask) { glClear(mask); }
 void gl::viewport(GLint x, GLint y, GLsizei width, GLsizei height)
 {

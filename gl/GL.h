@@ -13,8 +13,9 @@ namespace gl {
 enum class Backend { Fixed, Shader };
 
 // Takes effect for every later call; the shader back end makes its GL objects at its first draw, so it may
-// be chosen before the context exists. Choosing it again starts it afresh.
-void select(Backend backend);
+// be chosen before the context exists. Choosing it again starts it afresh. `linesAsOnES` has the shader back
+// end draw line-mode polygons and wide or smoothed lines as it must on OpenGL ES, on any context.
+void select(Backend backend, bool linesAsOnES = false);
 Backend current();
 // "fixed" or "shader".
 const char* name(Backend backend);

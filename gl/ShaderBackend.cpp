@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -17,6 +18,12 @@ constexpr int kComponents[] = {3, 3, 4, 2};
 constexpr float kFill[] = {0.0f, 0.0f, 0.0f, 1.0f};
 
 const void* offsetPointer(std::size_t offset) { return reinterpret_cast<const void*>(offset); }
+
+template <typename Array>
+GLsizei strideOf(const Array& array)
+{
+    return array.stride != 0 ? array.stride : static_cast<GLsizei>(array.size * sizeof(float));
+}
 
 // The inverse transpose of the upper 3 × 3 of a column-major matrix, column-major, as GL transforms normals.
 void normalMatrixOf(const float* m, float* out)
@@ -33,7 +40,7 @@ void normalMatrixOf(const float* m, float* out)
 
 } // namespace
 
-ShaderBackend::ShaderBackend()
+ShaderBackend::ShaderBackend(bool linesAsOnES) : linesAsOnES(linesAsOnES)
 {
     Matrix identity;
     Matrix4::identity(identity.data());
@@ -50,13 +57,40 @@ void ShaderBackend::releaseDeviceObjects()
     }
     program.destroy();
     glDeleteVertexArrays(1, &vertexArray);
-    glDeleteBuffers(SlotCount, streamBuffers);
-    const GLuint own[] = {streamIndexBuffer, lineBuffer, quadIndexBuffer};
-    glDeleteBuffers(3, own);
-    vertexArray = streamIndexBuffer = lineBuffer = quadIndexBuffer = 0;
-    std::fill(std::begin(streamBuffers), std::end(streamBuffers), 0u);
+    for (StreamBuffer& stream : vertexStreams) {
+        stream.destroy();
+    }
+    indexStream.destroy();
+    glDeleteBuffers(1, &quadIndexBuffer);
+    vertexArray = quadIndexBuffer = 0;
     quadIndexLines = 0;
     deviceReady = false;
+}
+
+bool ShaderBackend::nativeLines()
+{
+    if (nativeLinesKnown < 0) {
+        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        openGLES = version != nullptr && std::strncmp(version, "OpenGL ES", 9) == 0;
+        nativeLinesKnown = !openGLES && !linesAsOnES;
+    }
+    return nativeLinesKnown != 0;
+}
+
+void ShaderBackend::polygonMode(GLenum mode)
+{
+    linePolygons = mode == GL_LINE;
+    if (nativeLines()) {
+        glPolygonMode(GL_FRONT_AND_BACK, mode);
+    }
+}
+
+void ShaderBackend::lineWidth(GLfloat width)
+{
+    currentLineWidth = width;
+    if (nativeLines()) {
+        glLineWidth(width);
+    }
 }
 
 bool ShaderBackend::ready()
@@ -64,17 +98,17 @@ bool ShaderBackend::ready()
     if (deviceReady || deviceFailed) {
         return deviceReady;
     }
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    openGLES = version != nullptr && std::strncmp(version, "OpenGL ES", 9) == 0;
+    nativeLines();
     if (glCreateProgram == nullptr || glGenVertexArrays == nullptr || !program.create(openGLES)) {
         deviceFailed = true;
         return false;
     }
     glGenVertexArrays(1, &vertexArray);
     glBindVertexArray(vertexArray);
-    glGenBuffers(SlotCount, streamBuffers);
-    glGenBuffers(1, &streamIndexBuffer);
-    glGenBuffers(1, &lineBuffer);
+    for (StreamBuffer& stream : vertexStreams) {
+        stream.create();
+    }
+    indexStream.create();
     glGenBuffers(1, &quadIndexBuffer);
     glUseProgram(program.name());
     glUniform1i(program.uniforms().texture, 0);
@@ -101,7 +135,12 @@ void ShaderBackend::setCap(GLenum cap, bool on)
     case GL_TEXTURE_2D: texture2D = on; break;
     case GL_TEXTURE_GEN_S: texGenS = on; break;
     case GL_TEXTURE_GEN_T: texGenT = on; break;
-    case GL_LINE_SMOOTH: lineSmooth = on; break;
+    case GL_LINE_SMOOTH:
+        lineSmooth = on;
+        if (nativeLines()) {
+            on ? glEnable(cap) : glDisable(cap);
+        }
+        break;
     case GL_CULL_FACE:
         cullFace = on;
         on ? glEnable(cap) : glDisable(cap);
@@ -419,8 +458,13 @@ void ShaderBackend::bindBuffer(GLenum target, GLuint buffer)
 
 void ShaderBackend::bufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage)
 {
-    const bool kept = target == GL_ARRAY_BUFFER || target == GL_ELEMENT_ARRAY_BUFFER;
+    // Indices are kept for draws that stream client arrays from the vertices they reach; vertices only where
+    // lines are drawn as on ES, which reads them back on the processor.
+    const bool kept = target == GL_ELEMENT_ARRAY_BUFFER || (target == GL_ARRAY_BUFFER && !nativeLines());
     const GLuint buffer = target == GL_ARRAY_BUFFER ? arrayBuffer : elementBuffer;
+    if (target == GL_ARRAY_BUFFER || target == GL_ELEMENT_ARRAY_BUFFER) {
+        glBindBuffer(target, buffer);
+    }
     if (kept) {
         std::vector<std::uint8_t>& contents = bufferContents[buffer];
         const auto* bytes = static_cast<const std::uint8_t*>(data);
@@ -429,7 +473,6 @@ void ShaderBackend::bufferData(GLenum target, GLsizeiptr size, const void* data,
         } else {
             contents.assign(static_cast<std::size_t>(size), 0);
         }
-        glBindBuffer(target, buffer);
     }
     glBufferData(target, size, data, usage);
 }
@@ -539,7 +582,7 @@ ShaderBackend::Sources ShaderBackend::cpuSources() const
         }
         sources.data[slot] = base;
         sources.size[slot] = array.size;
-        sources.stride[slot] = array.stride != 0 ? array.stride : static_cast<GLsizei>(array.size * sizeof(float));
+        sources.stride[slot] = strideOf(array);
     }
     return sources;
 }
@@ -563,19 +606,13 @@ void ShaderBackend::current(int slot, float* out) const
     std::copy_n(value, kComponents[slot], out);
 }
 
-void ShaderBackend::upload(GLenum target, GLuint buffer, const void* data, std::size_t bytes)
-{
-    glBindBuffer(target, buffer);
-    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STREAM_DRAW);
-}
-
 void ShaderBackend::drawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
 {
     if (recordingList || count <= 0 || type != GL_UNSIGNED_INT || !ready()) {
         return;
     }
-    const bool quads = currentLineWidth > 1.0f || lineSmooth;
-    if (mode == GL_TRIANGLES && linePolygons) {
+    const bool quads = (currentLineWidth > 1.0f || lineSmooth) && !nativeLines();
+    if (mode == GL_TRIANGLES && linePolygons && !nativeLines()) {
         const auto* triangles = reinterpret_cast<const std::uint32_t*>(cpuIndices(indices));
         const Sources sources = cpuSources();
         if (triangles == nullptr || sources.data[PositionSlot] == nullptr) {
@@ -637,6 +674,21 @@ void ShaderBackend::drawTriangles(GLenum mode, GLsizei count, const void* indice
         highest = *high;
     }
     setUniforms(0);
+    // Where the client arrays interleave (immediate mode), the span they share goes up once.
+    std::uintptr_t spanBegin = UINTPTR_MAX, spanEnd = 0, separateBytes = 0;
+    for (const ClientArray& array : arrays) {
+        if (array.enabled && array.buffer == 0) {
+            const auto first = reinterpret_cast<std::uintptr_t>(array.pointer) + std::uintptr_t{lowest} * strideOf(array);
+            const std::uintptr_t bytes = std::uintptr_t{highest - lowest} * strideOf(array) + array.size * sizeof(float);
+            spanBegin = std::min(spanBegin, first);
+            spanEnd = std::max(spanEnd, first + bytes);
+            separateBytes += bytes;
+        }
+    }
+    const bool sharedSpan = anyClient && spanEnd - spanBegin <= separateBytes;
+    const std::size_t spanOffset =
+        sharedSpan ? vertexStreams[PositionSlot].write(reinterpret_cast<const void*>(spanBegin), spanEnd - spanBegin)
+                   : 0;
     for (int slot = 0; slot < SlotCount; ++slot) {
         const ClientArray& array = arrays[slot];
         const GLuint location = kLocations[slot];
@@ -648,15 +700,21 @@ void ShaderBackend::drawTriangles(GLenum mode, GLsizei count, const void* indice
             glVertexAttrib4fv(location, value);
             continue;
         }
-        const GLsizei stride = array.stride != 0 ? array.stride : static_cast<GLsizei>(array.size * sizeof(float));
+        const GLsizei stride = strideOf(array);
         if (array.buffer != 0) {
             glBindBuffer(GL_ARRAY_BUFFER, array.buffer);
             glVertexAttribPointer(location, array.size, GL_FLOAT, GL_FALSE, stride, array.pointer);
         } else {
-            const auto* first = static_cast<const std::uint8_t*>(array.pointer) + std::size_t{lowest} * stride;
-            const std::size_t bytes = std::size_t{highest - lowest} * stride + array.size * sizeof(float);
-            upload(GL_ARRAY_BUFFER, streamBuffers[slot], first, bytes);
-            glVertexAttribPointer(location, array.size, GL_FLOAT, GL_FALSE, stride, nullptr);
+            const auto first = reinterpret_cast<std::uintptr_t>(array.pointer) + std::uintptr_t{lowest} * stride;
+            std::size_t offset = 0;
+            if (sharedSpan) {
+                glBindBuffer(GL_ARRAY_BUFFER, vertexStreams[PositionSlot].name());
+                offset = spanOffset + (first - spanBegin);
+            } else {
+                const std::size_t bytes = std::size_t{highest - lowest} * stride + array.size * sizeof(float);
+                offset = vertexStreams[slot].write(reinterpret_cast<const void*>(first), bytes);
+            }
+            glVertexAttribPointer(location, array.size, GL_FLOAT, GL_FALSE, stride, offsetPointer(offset));
         }
         glEnableVertexAttribArray(location);
     }
@@ -670,8 +728,7 @@ void ShaderBackend::drawTriangles(GLenum mode, GLsizei count, const void* indice
             std::transform(cpu, cpu + count, indexScratch.begin(), [lowest](std::uint32_t i) { return i - lowest; });
             cpu = indexScratch.data();
         }
-        upload(GL_ELEMENT_ARRAY_BUFFER, streamIndexBuffer, cpu, static_cast<std::size_t>(count) * 4);
-        offset = nullptr;
+        offset = offsetPointer(indexStream.write(cpu, static_cast<std::size_t>(count) * 4));
     } else {
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
     }
@@ -782,7 +839,8 @@ void ShaderBackend::drawLineQuads(const std::uint32_t* lines, std::size_t count,
             *out++ = corner;
         }
     }
-    upload(GL_ARRAY_BUFFER, lineBuffer, cornerScratch.data(), cornerScratch.size() * sizeof(LineCorner));
+    const std::size_t cornersAt =
+        vertexStreams[PositionSlot].write(cornerScratch.data(), cornerScratch.size() * sizeof(LineCorner));
     using P = FixedFunctionProgram;
     const struct {
         GLuint location;
@@ -799,7 +857,7 @@ void ShaderBackend::drawLineQuads(const std::uint32_t* lines, std::size_t count,
                   {P::Corner, 1, offsetof(LineCorner, corner)}};
     for (const auto& attribute : layout) {
         glVertexAttribPointer(attribute.location, attribute.size, GL_FLOAT, GL_FALSE, sizeof(LineCorner),
-                              offsetPointer(attribute.offset));
+                              offsetPointer(cornersAt + attribute.offset));
         glEnableVertexAttribArray(attribute.location);
     }
     if (quadIndexLines < count) {

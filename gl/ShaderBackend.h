@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gl/FixedFunctionProgram.h"
+#include "gl/StreamBuffer.h"
 
 #include <GL/glew.h>
 
@@ -13,13 +14,16 @@
 // The GL layer's back end for contexts without fixed function (OpenGL 3.3 core, OpenGL ES 3.0): it stands in
 // for the driver's GL 1.x state machine for the subset the show uses. Matrices, lights, fog, texture
 // coordinate generation, the current attributes and the client arrays are kept here; every draw becomes
-// one draw of FixedFunctionProgram from buffer objects. Line-mode polygons become their edges (culled here
-// first), and lines wider than a pixel or smoothed become quads. Blending, depth, culling of filled
-// triangles, the scissor box and textures stay with the driver. Its limits: one light with no specular
+// one draw of FixedFunctionProgram from buffer objects. Blending, depth, culling of filled triangles, the
+// scissor box and textures stay with the driver, and so do line-mode polygons and wide or smoothed lines
+// where it has them (desktop core contexts). Where it has not (OpenGL ES, WebGL2: no polygon mode, lines one
+// pixel wide), line-mode polygons become their edges, culled here first, and lines wider than a pixel or
+// smoothed become quads with their coverage worked out per fragment. Its limits: one light with no specular
 // part, colour material for ambient and diffuse, no display lists, float arrays and 32-bit indices only.
 class ShaderBackend {
 public:
-    ShaderBackend();
+    // `linesAsOnES`: line-mode polygons and wide or smoothed lines drawn as on OpenGL ES whatever the context.
+    explicit ShaderBackend(bool linesAsOnES = false);
     ~ShaderBackend();
     ShaderBackend(const ShaderBackend&) = delete;
     ShaderBackend& operator=(const ShaderBackend&) = delete;
@@ -33,9 +37,10 @@ public:
     void disableClientState(GLenum array) { arrayOf(array).enabled = false; }
     void clearDepth(double depth);
     void viewport(GLint x, GLint y, GLsizei width, GLsizei height);
-    void polygonMode(GLenum mode) { linePolygons = mode == GL_LINE; }
-    void lineWidth(GLfloat width) { currentLineWidth = width; }
+    void polygonMode(GLenum mode);
+    void lineWidth(GLfloat width);
     void shadeModel(GLenum mode) { flatShading = mode == GL_FLAT; }
+    // The show only ever tracks ambient and diffuse, GL's default.
     void colorMaterial(GLenum) {}
     void lightfv(GLenum light, GLenum name, const GLfloat* values);
     void lightModelfv(GLenum name, const GLfloat* values);
@@ -120,6 +125,9 @@ private:
     enum Slot { PositionSlot, NormalSlot, ColorSlot, TexCoordSlot, SlotCount };
 
     void setCap(GLenum cap, bool on);
+    // Whether the context rasterises line-mode polygons and wide and smoothed lines itself; decided at the
+    // first call that needs it, with the context current.
+    bool nativeLines();
     ClientArray& arrayOf(GLenum array);
     Matrix& top() { return projectionMode ? projection.back() : modelview.back(); }
     bool ready();
@@ -139,13 +147,14 @@ private:
     void drawImmediate(const std::vector<ImmediateVertex>& vertices, const std::vector<std::uint32_t>& indices,
                        GLenum mode);
     void current(int slot, float* out) const;
-    void upload(GLenum target, GLuint buffer, const void* data, std::size_t bytes);
 
     // Capabilities kept here; the rest go to the driver.
     bool lighting = false, light0 = false, colorMaterialOn = false, normalizeOn = false, rescaleNormal = false;
     bool fog = false, texture2D = false, texGenS = false, texGenT = false, lineSmooth = false, cullFace = false;
     bool linePolygons = false, flatShading = false, recordingList = false, projectionMode = false;
     GLenum texGenMode = GL_SPHERE_MAP;
+    bool linesAsOnES;
+    int nativeLinesKnown = -1; // -1 until decided
     float currentLineWidth = 1.0f;
     ClientArray arrays[SlotCount];
     GLuint arrayBuffer = 0;
@@ -180,9 +189,11 @@ private:
     bool openGLES = false;
     FixedFunctionProgram program;
     GLuint vertexArray = 0;
-    GLuint streamBuffers[SlotCount] = {};
-    GLuint streamIndexBuffer = 0;
-    GLuint lineBuffer = 0;
+    // Client arrays, each in its own stream, or all in the first where they interleave; lines as quads in the
+    // first too.
+    StreamBuffer vertexStreams[SlotCount] = {StreamBuffer(GL_ARRAY_BUFFER), StreamBuffer(GL_ARRAY_BUFFER),
+                                             StreamBuffer(GL_ARRAY_BUFFER), StreamBuffer(GL_ARRAY_BUFFER)};
+    StreamBuffer indexStream{GL_ELEMENT_ARRAY_BUFFER};
     GLuint quadIndexBuffer = 0;
     std::size_t quadIndexLines = 0;
     std::vector<std::uint32_t> lineScratch;

@@ -20,6 +20,8 @@ struct RenderOptions {
     bool help = false;
     DrawPath::Kind drawPath = DrawPath::Resident;
     gl::Backend glBackend = gl::Backend::Fixed;
+    // Not on the command line: the shader back end's lines as on OpenGL ES on any context, for comparisons.
+    bool linesAsOnES = false;
 
     // Fills the options from argv; false with a one-line reason in `error` on anything it cannot use.
     bool parse(int argc, const char* const* argv, std::string* error);

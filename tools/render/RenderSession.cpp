@@ -89,7 +89,7 @@ int RenderSession::run(std::string* error)
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     SdlWindow window;
     DrawPath::select(options.drawPath);
-    gl::select(options.glBackend);
+    gl::select(options.glBackend, options.linesAsOnES);
     FixedClock clock(options.fps);
     std::unique_ptr<FrameReader> reader;
     std::vector<std::uint8_t> pixels;
