@@ -5,13 +5,12 @@
 
 namespace {
 
-// Shared by both stages: the flag bits of FixedFunctionProgram::Flag.
+// Shared by both stages: the flag bits of FixedFunctionProgram::Flag; FLAGS is defined ahead of it.
 constexpr const char* kFlags = R"(
 const int LIGHTING = 1, LIGHT0 = 2, COLOR_MATERIAL = 4, NORMALIZE = 8, RESCALE_NORMAL = 16, SPHERE_MAP = 32,
           REFLECTION_MAP = 64, TEXTURE = 128, FOG = 256, FLAT = 512, LINE_QUADS = 1024, LINE_SMOOTH = 2048,
           POSITIONAL_LIGHT = 4096;
-uniform int uFlags;
-bool on(int flag) { return (uFlags & flag) != 0; }
+bool on(int flag) { return (FLAGS & flag) != 0; }
 )";
 
 constexpr const char* kVertexShader = R"(
@@ -328,18 +327,28 @@ GLuint compile(GLenum stage, const std::string& source)
 
 } // namespace
 
-bool FixedFunctionProgram::create(bool openGLES)
+const FixedFunctionProgram::Variant* FixedFunctionProgram::use(int flags)
 {
-    const std::string header = openGLES ? "#version 300 es\nprecision highp float;\nprecision highp int;\n"
-                                        : "#version 330 core\n";
-    const GLuint vertex = compile(GL_VERTEX_SHADER, header + kFlags + kVertexShader);
-    const GLuint fragment = compile(GL_FRAGMENT_SHADER, header + kFlags + kFragmentShader);
+    const auto found = variants.find(flags);
+    if (found != variants.end()) {
+        if (current != flags && found->second.program != 0) {
+            glUseProgram(found->second.program);
+            current = flags;
+        }
+        return found->second.program != 0 ? &found->second : nullptr;
+    }
+    Variant& variant = variants[flags]; // a program of 0 stands for one that failed
+    const std::string header = std::string(es ? "#version 300 es\nprecision highp float;\nprecision highp int;\n"
+                                               : "#version 330 core\n") +
+                               "#define FLAGS " + std::to_string(flags) + "\n" + kFlags;
+    const GLuint vertex = compile(GL_VERTEX_SHADER, header + kVertexShader);
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, header + kFragmentShader);
     if (vertex == 0 || fragment == 0) {
         glDeleteShader(vertex);
         glDeleteShader(fragment);
-        return false;
+        return nullptr;
     }
-    program = glCreateProgram();
+    const GLuint program = glCreateProgram();
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
     const std::pair<GLuint, const char*> attributes[] = {{Position, "aPosition"}, {Normal, "aNormal"},
@@ -361,21 +370,29 @@ bool FixedFunctionProgram::create(bool openGLES)
         char log[2048] = {};
         glGetProgramInfoLog(program, sizeof log, nullptr, log);
         std::fprintf(stderr, "The shader program does not link: %s\n", log);
-        destroy();
-        return false;
+        glDeleteProgram(program);
+        return nullptr;
     }
-    const auto at = [this](const char* uniformName) { return glGetUniformLocation(program, uniformName); };
-    locations = {at("uModelviewProjection"), at("uModelview"),     at("uNormalMatrix"),    at("uNormalScale"),
-                 at("uFlags"),               at("uLightPosition"), at("uLightAmbient"),    at("uLightDiffuse"),
-                 at("uSceneAmbient"),        at("uMaterialAmbient"), at("uMaterialDiffuse"), at("uFogColor"),
-                 at("uFogDensity"),          at("uTexture"),       at("uViewportSize"),    at("uLineHalfWidth")};
-    return true;
+    const auto at = [program](const char* uniformName) { return glGetUniformLocation(program, uniformName); };
+    variant.program = program;
+    variant.uniforms = {at("uModelviewProjection"), at("uModelview"),       at("uNormalMatrix"),
+                        at("uNormalScale"),         at("uLightPosition"),   at("uLightAmbient"),
+                        at("uLightDiffuse"),        at("uSceneAmbient"),    at("uMaterialAmbient"),
+                        at("uMaterialDiffuse"),     at("uFogColor"),        at("uFogDensity"),
+                        at("uTexture"),             at("uViewportSize"),    at("uLineHalfWidth")};
+    glUseProgram(program);
+    current = flags;
+    glUniform1i(variant.uniforms.texture, 0);
+    return &variant;
 }
 
 void FixedFunctionProgram::destroy()
 {
-    if (program != 0) {
-        glDeleteProgram(program);
-        program = 0;
+    for (auto& [flags, variant] : variants) {
+        if (variant.program != 0) {
+            glDeleteProgram(variant.program);
+        }
     }
+    variants.clear();
+    current = -1;
 }

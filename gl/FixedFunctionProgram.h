@@ -2,10 +2,13 @@
 
 #include <GL/glew.h>
 
-// The one GLSL program the shader back end draws with: GL 1.x's per-vertex lighting (one light, colour
-// material), normal scaling, sphere and reflection maps, EXP fog, modulated textures and flat shading,
-// and lines drawn as quads, wide or with their coverage computed per fragment. The same source is compiled
-// as `#version 330 core` or `#version 300 es`.
+#include <unordered_map>
+
+// The GLSL the shader back end draws with: GL 1.x's per-vertex lighting (one light, colour material), normal
+// scaling, sphere and reflection maps, EXP fog, modulated textures and flat shading, and lines drawn as
+// quads, wide or with their coverage computed per fragment. One source, compiled as `#version 330 core` or
+// `#version 300 es`, once for each set of flags a draw uses, as drivers specialise their fixed function:
+// a software rasteriser then runs no code for what is switched off.
 class FixedFunctionProgram {
 public:
     // What a draw switches on; the values are the bits of the program's flag word.
@@ -34,19 +37,24 @@ public:
     };
 
     struct Uniforms {
-        GLint modelviewProjection, modelview, normalMatrix, normalScale, flags;
+        GLint modelviewProjection, modelview, normalMatrix, normalScale;
         GLint lightPosition, lightAmbient, lightDiffuse, sceneAmbient, materialAmbient, materialDiffuse;
         GLint fogColor, fogDensity, texture, viewportSize, lineHalfWidth;
     };
 
-    // Compiles and links for the context that is current; false, with the compiler's log on standard
-    // error, when it cannot.
-    bool create(bool openGLES);
+    struct Variant {
+        GLuint program = 0;
+        Uniforms uniforms{};
+    };
+
+    void setTarget(bool openGLES) { es = openGLES; }
+    // Makes the variant for `flags` current, compiling it the first time; null, with the compiler's log on
+    // standard error once, when it does not compile.
+    const Variant* use(int flags);
     void destroy();
-    GLuint name() const { return program; }
-    const Uniforms& uniforms() const { return locations; }
 
 private:
-    GLuint program = 0;
-    Uniforms locations{};
+    bool es = false;
+    std::unordered_map<int, Variant> variants;
+    int current = -1;
 };

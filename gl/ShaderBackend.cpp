@@ -99,7 +99,7 @@ bool ShaderBackend::ready()
         return deviceReady;
     }
     nativeLines();
-    if (glCreateProgram == nullptr || glGenVertexArrays == nullptr || !program.create(openGLES)) {
+    if (glCreateProgram == nullptr || glGenVertexArrays == nullptr) {
         deviceFailed = true;
         return false;
     }
@@ -110,8 +110,7 @@ bool ShaderBackend::ready()
     }
     indexStream.create();
     glGenBuffers(1, &quadIndexBuffer);
-    glUseProgram(program.name());
-    glUniform1i(program.uniforms().texture, 0);
+    program.setTarget(openGLES);
     deviceReady = true;
     return true;
 }
@@ -535,9 +534,13 @@ int ShaderBackend::stateFlags() const
     return flags;
 }
 
-void ShaderBackend::setUniforms(int extraFlags)
+bool ShaderBackend::setUniforms(int extraFlags)
 {
-    const FixedFunctionProgram::Uniforms& u = program.uniforms();
+    const FixedFunctionProgram::Variant* variant = program.use(stateFlags() | extraFlags);
+    if (variant == nullptr) {
+        return false;
+    }
+    const FixedFunctionProgram::Uniforms& u = variant->uniforms;
     const float* mv = modelview.back().data();
     float mvp[16];
     Matrix4::multiply(projection.back().data(), mv, mvp);
@@ -550,7 +553,6 @@ void ShaderBackend::setUniforms(int extraFlags)
     glUniformMatrix4fv(u.modelview, 1, GL_FALSE, mv);
     glUniformMatrix3fv(u.normalMatrix, 1, GL_FALSE, normalMatrix);
     glUniform1f(u.normalScale, rowLength > 1e-6f ? 1.0f / rowLength : 1.0f);
-    glUniform1i(u.flags, stateFlags() | extraFlags);
     glUniform4fv(u.lightPosition, 1, lightPosition);
     glUniform4fv(u.lightAmbient, 1, lightAmbient);
     glUniform4fv(u.lightDiffuse, 1, lightDiffuse);
@@ -561,6 +563,7 @@ void ShaderBackend::setUniforms(int extraFlags)
     glUniform1f(u.fogDensity, fogDensity);
     glUniform2f(u.viewportSize, static_cast<float>(viewportBox[2]), static_cast<float>(viewportBox[3]));
     glUniform1f(u.lineHalfWidth, currentLineWidth * 0.5f);
+    return true;
 }
 
 ShaderBackend::Sources ShaderBackend::cpuSources() const
@@ -673,7 +676,9 @@ void ShaderBackend::drawTriangles(GLenum mode, GLsizei count, const void* indice
         lowest = anyBuffer ? 0 : *low;
         highest = *high;
     }
-    setUniforms(0);
+    if (!setUniforms(0)) {
+        return;
+    }
     // Where the client arrays interleave (immediate mode), the span they share goes up once.
     std::uintptr_t spanBegin = UINTPTR_MAX, spanEnd = 0, separateBytes = 0;
     for (const ClientArray& array : arrays) {
@@ -874,7 +879,9 @@ void ShaderBackend::drawLineQuads(const std::uint32_t* lines, std::size_t count,
                      GL_STATIC_DRAW);
     }
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, quadIndexBuffer);
-    setUniforms(P::LineQuads | (lineSmooth ? P::LineSmooth : 0));
+    if (!setUniforms(P::LineQuads | (lineSmooth ? P::LineSmooth : 0))) {
+        return;
+    }
     // Lines are never culled; their quads must not be either.
     if (cullFace) {
         glDisable(GL_CULL_FACE);

@@ -131,7 +131,8 @@ private:
     ClientArray& arrayOf(GLenum array);
     Matrix& top() { return projectionMode ? projection.back() : modelview.back(); }
     bool ready();
-    void setUniforms(int extraFlags);
+    // Makes the program for the state and `extraFlags` current with the state's uniforms; false when none.
+    bool setUniforms(int extraFlags);
     int stateFlags() const;
     // The attributes as the processor reads them: client memory, or the copy kept of a buffer's contents.
     Sources cpuSources() const;

@@ -97,6 +97,9 @@ PlatformWindow::Handle SdlWindow::createWindow(const char* title, int width, int
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     flags |= fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE;
+    // Messages still queued from an earlier window of the process (a second quit its show posted) are not
+    // this one's.
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (window != nullptr && fullscreen && fullscreenModeSet && SDL_SetWindowDisplayMode(window, &fullscreenMode) != 0) {
         SDL_DestroyWindow(window);
