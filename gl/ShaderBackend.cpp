@@ -630,7 +630,7 @@ void ShaderBackend::drawElements(GLenum mode, GLsizei count, GLenum type, const 
             drawLineQuads(lines, static_cast<std::size_t>(count) / 2, cpuSources());
         }
     } else {
-        drawTriangles(mode, count, indices);
+        drawAsGiven(mode, count, indices);
     }
 }
 
@@ -647,13 +647,13 @@ void ShaderBackend::drawPolygonEdges(const Sources& sources)
     }
     const GLuint savedElements = elementBuffer;
     elementBuffer = 0;
-    drawTriangles(GL_LINES, static_cast<GLsizei>(count * 2), lineScratch.data());
+    drawAsGiven(GL_LINES, static_cast<GLsizei>(count * 2), lineScratch.data());
     elementBuffer = savedElements;
 }
 
-// Draws straight from the arrays: buffer objects are read where they are, client arrays are streamed into
+// Draws the primitives as given, straight from the arrays: buffer objects are read where they are, client arrays are streamed into
 // buffers for the vertices the indices reach, with the indices moved to start at the lowest of them.
-void ShaderBackend::drawTriangles(GLenum mode, GLsizei count, const void* indices)
+void ShaderBackend::drawAsGiven(GLenum mode, GLsizei count, const void* indices)
 {
     bool anyClient = false;
     bool anyBuffer = false;

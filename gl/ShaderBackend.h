@@ -137,7 +137,7 @@ private:
     // The attributes as the processor reads them: client memory, or the copy kept of a buffer's contents.
     Sources cpuSources() const;
     const std::uint8_t* cpuIndices(const void* indices) const;
-    void drawTriangles(GLenum mode, GLsizei count, const void* indices);
+    void drawAsGiven(GLenum mode, GLsizei count, const void* indices);
     // Lines from line-mode triangles; under flat shading each takes its colour from its triangle's last vertex.
     void drawPolygonEdges(const Sources& sources);
     // `shadedBy`, when given, names for each line the vertex whose normal and colour light it.
