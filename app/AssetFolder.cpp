@@ -4,7 +4,8 @@
 #include "sequence/TextureTable.h"
 
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
+#include <system_error>
 
 #ifndef QUESSALY_INSTALLED_DATA_DIR
 #define QUESSALY_INSTALLED_DATA_DIR "/usr/local/share/quessaly"
@@ -17,10 +18,12 @@ constexpr const char* kMarkers[] = {"Quessaly.mp3", "orq.png"};
 
 std::string chosenFolder;
 
+// Looks at the folder's entries without opening them: opening a FIFO named like a marker would block.
 bool holdsTheShow(const std::string& folder)
 {
     for (const char* marker : kMarkers) {
-        if (std::ifstream(folder + marker).good()) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file((folder.empty() ? "./" : folder) + marker, error)) {
             return true;
         }
     }
@@ -58,12 +61,14 @@ bool AssetFolder::choose(const std::vector<std::string>& folders)
     return false;
 }
 
-std::vector<std::string> AssetFolder::standardFolders()
+std::vector<std::string> AssetFolder::standardFolders(const std::vector<std::string>& besideExecutable)
 {
     std::vector<std::string> folders{""};
     const std::string executable = executableFolder();
     if (!executable.empty()) {
-        folders.push_back(executable + "assets/");
+        for (const std::string& folder : besideExecutable) {
+            folders.push_back(executable + folder);
+        }
         folders.push_back(executable + "../share/quessaly/");
     }
     const std::string installed = withSeparator(QUESSALY_INSTALLED_DATA_DIR);

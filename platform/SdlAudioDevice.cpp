@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -251,6 +253,11 @@ bool SdlAudioDevice::openDecoder(const char* path)
     mpg123_format_none(decoder);
     mpg123_format(decoder, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
+    std::error_code status;
+    if (std::filesystem::exists(path, status) && !std::filesystem::is_regular_file(path, status)) {
+        mpg123_delete(decoder);
+        return refuse("not a regular file"); // a FIFO would block the open until something wrote to it
+    }
     errno = 0;
     if (mpg123_open(decoder, path) != MPG123_OK) {
         const std::string reason = errno != 0 ? std::strerror(errno) : mpg123_strerror(decoder);

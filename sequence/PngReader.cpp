@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -21,6 +23,13 @@ void closeReader(std::FILE* file, png_structp png, png_infop info)
 
 unsigned char* readPng(const char* path, int& width, int& height, int& channels, int* decodedChannels)
 {
+    // Only regular files are opened: a FIFO would block until something writes to it.
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        std::printf("File <%s> is not a regular file!\n", path);
+        return nullptr;
+    }
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
         std::printf("File <%s> not found!\n", path);

@@ -4,6 +4,7 @@
 #include "support/WorkingDirectory.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -94,11 +95,36 @@ TEST(Player, FindsItsFilesWhereverItIsStarted)
     EXPECT_NE(beside.out.find("Bit depth"), std::string::npos);
     EXPECT_EQ(beside.out.find("not found"), std::string::npos) << beside.out;
 
-    // A working directory that holds the show's files comes first, even holding only some of them.
-    fs::copy_file(tree / "bin" / "assets" / "orq.png", tree / "elsewhere" / "orq.png");
-    const ChildRun here = runFrom(tree / "elsewhere", "../bin/quessaly-render" + showOneSecond);
-    EXPECT_NE(here.out.find("File <spikebal.png> not found!"), std::string::npos) << here.out;
+    // The build tree's own render tool, two folders below the build's assets.
+    const ChildRun built = runFrom(tree / "elsewhere", std::string(QUESSALY_RENDER_PATH) + showOneSecond);
+    EXPECT_EQ(built.status, 0) << built.err;
+    EXPECT_EQ(built.out.find("not found"), std::string::npos) << built.out;
+
+    // FIFOs named like the show's files are never opened, which would wait for a writer: here they do not
+    // make the working directory the show's folder.
+    for (const char* name : {"Quessaly.mp3", "orq.png"}) {
+        ASSERT_EQ(mkfifo((tree / "elsewhere" / name).c_str(), 0600), 0);
+    }
+    const ChildRun fifos = runFrom(tree / "elsewhere", "timeout 120 ../bin/quessaly-render" + showOneSecond);
+    EXPECT_EQ(fifos.status, 0) << fifos.err;
+    EXPECT_EQ(fifos.out.find("not found"), std::string::npos) << fifos.out;
+
+    // A working directory that holds the show's files comes first, even holding only some of them; a FIFO
+    // among them is refused like a missing file, the texture's and the soundtrack's alike.
     fs::remove(tree / "elsewhere" / "orq.png");
+    fs::copy_file(tree / "bin" / "assets" / "orq.png", tree / "elsewhere" / "orq.png");
+    ASSERT_EQ(mkfifo((tree / "elsewhere" / "spheremap.png").c_str(), 0600), 0);
+    const ChildRun here = runFrom(tree / "elsewhere", "timeout 120 ../bin/quessaly-render" + showOneSecond);
+    EXPECT_EQ(here.status, 0) << here.err;
+    EXPECT_NE(here.out.find("File <spikebal.png> not found!"), std::string::npos) << here.out;
+    EXPECT_NE(here.out.find("File <spheremap.png> is not a regular file!"), std::string::npos) << here.out;
+    const ChildRun played = runFrom(tree / "elsewhere", std::string("timeout 120 ") + QUESSALY_DEMO_PATH +
+                                                            " --size 64x36 --start 227");
+    EXPECT_EQ(played.status, 0) << played.err;
+    EXPECT_NE(played.err.find("No sound: Quessaly.mp3: not a regular file"), std::string::npos) << played.err;
+    for (const char* name : {"orq.png", "spheremap.png", "Quessaly.mp3"}) {
+        fs::remove(tree / "elsewhere" / name);
+    }
 
     fs::remove_all(tree / "bin" / "assets");
     const ChildRun nowhere = runFrom(tree / "elsewhere", "../bin/quessaly-render" + showOneSecond);

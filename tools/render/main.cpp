@@ -17,7 +17,8 @@ int main(int argc, char** argv)
         std::printf("%s", RenderOptions::usage());
         return 0;
     }
-    AssetFolder::choose(AssetFolder::standardFolders());
+    // In the build tree the render tool sits two folders below the build's assets/.
+    AssetFolder::choose(AssetFolder::standardFolders({"assets/", "../../assets/"}));
     RenderSession session(options);
     const int status = session.run(&error);
     if (status != 0) {
