@@ -1,20 +1,24 @@
 #include "app/DemoShell.h"
 
 #include "app/AppWindow.h"
+#include "app/LoadingScene.h"
 #include "app/MusicStream.h"
 #include "app/QuitRequest.h"
 #include "platform/AudioDevice.h"
 #include "platform/PlatformWindow.h"
 #include "sequence/KeyboardInputController.h"
 #include "sequence/KeyboardMotionController.h"
-#include "app/LoadingScene.h"
 #include "sequence/TextureTable.h"
+
+#include <thread>
 
 namespace {
 
 constexpr int kEscape = 27;
 constexpr int kAlt = 18;
 constexpr int kF4 = 115;
+// A 60 Hz display's frame: effects that advance once a frame keep their pace while nobody sees them.
+constexpr std::chrono::microseconds kUnseenFrame{16667};
 
 } // namespace
 
@@ -93,6 +97,10 @@ bool DemoShell::runFrame()
         }
         catchingUp = false;
     }
+    // Minimized or hidden, nobody sees the frames: the scenes and the clock go on, every state change is made,
+    // nothing is drawn or swapped, and a display frame's wait stands in for the swap's.
+    const bool shown = application->active;
+    unseen.set(!shown);
     if (application->currentScene != nullptr) {
         const bool wasLoading = !loadingScene->loaded;
         application->currentScene->render();
@@ -100,7 +108,11 @@ bool DemoShell::runFrame()
             loadingSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - loadingStarted).count();
         }
     }
-    platform.swapBuffers(application->deviceContext);
+    if (shown) {
+        platform.swapBuffers(application->deviceContext);
+    } else {
+        std::this_thread::sleep_for(kUnseenFrame);
+    }
 
     if (application->keys[kEscape]) {
         platform.postQuitMessage();

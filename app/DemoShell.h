@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/UnseenFrames.h"
 #include "effects/SceneCatalog.h"
 
 #include <chrono>
@@ -57,5 +58,7 @@ private:
     double startSeconds = 0.0;
     bool catchingUp = false;
     bool quitRetrieved = false;
+    // While the window is minimized or hidden.
+    UnseenFrames unseen;
     std::chrono::steady_clock::time_point loadingStarted;
 };

@@ -270,10 +270,12 @@ bool SdlWindow::translate(const SDL_Event& event, WindowMessage& message)
             message.height = event.window.data2;
             return true;
         case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN:
             message.type = WindowMessage::Type::Activate;
             message.minimized = true;
             return true;
         case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SHOWN:
             message.type = WindowMessage::Type::Activate;
             message.minimized = false;
             return true;

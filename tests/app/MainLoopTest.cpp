@@ -1,10 +1,12 @@
 #include "app/AppWindow.h"
 #include "app/DemoShell.h"
 #include "app/LoadingScene.h"
+#include "geometry/DrawPath.h"
 #include "support/HeadlessGL.h"
 #include "support/ScriptedAudio.h"
 #include "support/ScriptedWindow.h"
 
+#include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -206,6 +208,37 @@ TEST_F(MainLoopTest, MessagesAreHandledOnePerFrameAndClosingQuits)
     ASSERT_TRUE(shell->runFrame());
     EXPECT_EQ(shell->app()->keys['B'], 1);
     EXPECT_FALSE(shell->runFrame());
+}
+
+// Minimized, the show plays on unseen: the scenes start, render and stop with the music as ever, with their
+// draws kept off the frame buffer and nothing swapped; restored, it is drawn and swapped again.
+TEST_F(MainLoopTest, AMinimizedWindowPlaysOnUnseen)
+{
+    finishLoading();
+    WindowMessage minimized;
+    minimized.type = WindowMessage::Type::Activate;
+    minimized.minimized = true;
+    platform.messages.push_back(minimized);
+    const int swaps = platform.swaps;
+    journal.clear();
+    audio.seconds = 60.0;
+    EXPECT_EQ(frameOutput(), "MULTICYLINDERTUNNEL\n");
+    EXPECT_EQ(frameOutput(), "PLASMABALLINCUBE\n");
+    EXPECT_EQ(journal, (std::vector<std::string>{"stop 1", "start 2", "render 2 @ 60.000000", "stop 2", "start 3",
+                                                 "render 3 @ 60.000000"}));
+    EXPECT_EQ(platform.swaps, swaps);
+    EXPECT_TRUE(DrawPath::stateOnly());
+    GLint scissor[4] = {1, 1, 1, 1};
+    glGetIntegerv(GL_SCISSOR_BOX, scissor);
+    EXPECT_EQ(scissor[2] * scissor[3], 0) << "the frame buffer is out of reach";
+
+    minimized.minimized = false;
+    platform.messages.push_back(minimized);
+    EXPECT_EQ(frameOutput(), "");
+    EXPECT_EQ(platform.swaps, swaps + 1);
+    EXPECT_FALSE(DrawPath::stateOnly());
+    glGetIntegerv(GL_SCISSOR_BOX, scissor);
+    EXPECT_EQ(scissor[2] * scissor[3], 64 * 64);
 }
 
 TEST(MainLoopStartUp, AWindowThatCannotOpenEndsTheProgramWithStatusOne)

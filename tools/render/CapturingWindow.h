@@ -48,7 +48,16 @@ public:
     bool loadGLEntryPoints() override { return inner.loadGLEntryPoints(); }
     void showWindow(Handle window) override { inner.showWindow(window); }
     void swapBuffers(Handle deviceContext) override;
-    bool takeMessage(WindowMessage& message) override { return inner.takeMessage(message); }
+    // Every frame is drawn and read back, whatever the window system says of a window nobody looks at.
+    bool takeMessage(WindowMessage& message) override
+    {
+        while (inner.takeMessage(message)) {
+            if (message.type != WindowMessage::Type::Activate) {
+                return true;
+            }
+        }
+        return false;
+    }
     void postQuitMessage() override { inner.postQuitMessage(); }
     void showCursor(bool visible) override { inner.showCursor(visible); }
     MessageBoxAnswer messageBox(const char* text, const char* caption, MessageBoxButtons buttons,

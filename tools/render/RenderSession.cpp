@@ -4,6 +4,7 @@
 #include "app/AssetFolder.h"
 #include "app/DemoShell.h"
 #include "app/LoadingScene.h"
+#include "app/UnseenFrames.h"
 #include "effects/sync/EndingSync.h"
 #include "effects/sync/Timeline.h"
 #include "geometry/DrawCounter.h"
@@ -15,7 +16,6 @@
 #include "tools/render/ContactSheet.h"
 #include "tools/render/FixedClock.h"
 #include "tools/render/FrameReader.h"
-#include "tools/render/LeadIn.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/VideoEncoder.h"
 
@@ -169,7 +169,7 @@ int RenderSession::run(std::string* error)
     long timedFrame = 0;
     bool running = true;
     bool endedByItself = false;
-    LeadIn leadIn;
+    UnseenFrames leadIn; // the frames before --start
     while (running) {
         drawing = FrameInfo{};
         if (clock.playing()) {

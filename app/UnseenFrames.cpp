@@ -1,14 +1,13 @@
-#include "tools/render/LeadIn.h"
+#include "app/UnseenFrames.h"
 
 #include "geometry/DrawPath.h"
-
 #include "gl/GL.h"
 
-LeadIn::~LeadIn() { DrawPath::setStateOnly(false); }
+UnseenFrames::~UnseenFrames() { DrawPath::setStateOnly(false); }
 
 // Not GL_RASTERIZER_DISCARD: with Mesa 22.3's llvmpipe a glBegin/glEnd draw in the first frame after it is
 // switched off can still be discarded.
-void LeadIn::set(bool on)
+void UnseenFrames::set(bool on)
 {
     if (on == active) {
         return;
