@@ -23,7 +23,8 @@ bool holdsTheShow(const std::string& folder)
 {
     for (const char* marker : kMarkers) {
         std::error_code error;
-        if (std::filesystem::is_regular_file((folder.empty() ? "./" : folder) + marker, error)) {
+        // UTF-8, as every path the programs use: on Windows a plain string would be read in the ANSI code page.
+        if (std::filesystem::is_regular_file(std::filesystem::u8path((folder.empty() ? "./" : folder) + marker), error)) {
             return true;
         }
     }

@@ -254,7 +254,8 @@ bool SdlAudioDevice::openDecoder(const char* path)
     mpg123_format(decoder, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
 
     std::error_code status;
-    if (std::filesystem::exists(path, status) && !std::filesystem::is_regular_file(path, status)) {
+    const std::filesystem::path file = std::filesystem::u8path(path);
+    if (std::filesystem::exists(file, status) && !std::filesystem::is_regular_file(file, status)) {
         mpg123_delete(decoder);
         return refuse("not a regular file"); // a FIFO would block the open until something wrote to it
     }

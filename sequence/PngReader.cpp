@@ -25,7 +25,7 @@ unsigned char* readPng(const char* path, int& width, int& height, int& channels,
 {
     // Only regular files are opened: a FIFO would block until something writes to it.
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    const std::filesystem::file_status status = std::filesystem::status(std::filesystem::u8path(path), error);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         std::printf("File <%s> is not a regular file!\n", path);
         return nullptr;
