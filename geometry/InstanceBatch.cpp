@@ -15,24 +15,6 @@
 #include <map>
 #include <utility>
 
-namespace {
-
-// The inverse transpose of the upper 3 × 3 of a column-major matrix, column-major: what GL applies to normals.
-void normalMatrix(const float* m, float* out)
-{
-    float cofactor[9];
-    const float determinant = Matrix4::cofactors(m, cofactor);
-    const float inverse = determinant != 0.0f ? 1.0f / determinant : 0.0f;
-    // Row r of the cofactor matrix is column r of the inverse transpose's transpose: out(row, col) = C(row, col) / det.
-    for (int row = 0; row < 3; ++row) {
-        for (int col = 0; col < 3; ++col) {
-            out[col * 3 + row] = cofactor[row * 3 + col] * inverse;
-        }
-    }
-}
-
-} // namespace
-
 InstanceBatch::InstanceBatch(MeshObject& shape, unsigned capacity, Primitives primitives, unsigned polygonMode,
                              Order order)
     : capacity(std::max(1u, capacity)), polygonMode(polygonMode),
@@ -181,7 +163,7 @@ void InstanceBatch::add(const float* model, const float* rgba)
 void InstanceBatch::writeCopy(const float* m, const float* rgba, unsigned slot)
 {
     float n[9];
-    normalMatrix(m, n);
+    Matrix4::normalMatrix(m, n);
     Vertex* out = stream.data() + std::size_t{slot} * shapeVertices.size();
     for (const Vertex& in : shapeVertices) {
         const float x = in.position[0], y = in.position[1], z = in.position[2];

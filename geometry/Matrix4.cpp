@@ -85,6 +85,19 @@ float Matrix4::cofactors(const float* m, float* out)
     return a * cofactor[0] + b * cofactor[1] + c * cofactor[2];
 }
 
+void Matrix4::normalMatrix(const float* m, float* out)
+{
+    float cofactor[9];
+    const float determinant = cofactors(m, cofactor);
+    const float inverse = determinant != 0.0f ? 1.0f / determinant : 0.0f;
+    // Row r of the cofactor matrix is column r of the inverse transpose's transpose: out(row, col) = C(row, col) / det.
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            out[col * 3 + row] = cofactor[row * 3 + col] * inverse;
+        }
+    }
+}
+
 bool Matrix4::eyeOf(const float* m, float* eye)
 {
     // Solves A·eye + t = 0 for the affine part: eye = −Cᵀ·t / det A.

@@ -18,6 +18,8 @@ public:
     // The cofactor matrix C of the upper 3 × 3 part A of a column-major matrix, row-major: out[3 * row + col]
     // = C(row, col), so that A⁻¹ = Cᵀ / det A. Returns det A.
     static float cofactors(const float* m, float* out);
+    // The inverse transpose of the upper 3 × 3, column-major: what GL applies to normals (zero when singular).
+    static void normalMatrix(const float* m, float* out);
     // Where the eye (the origin of eye space) lies in the coordinates a modelview maps from; true when the
     // modelview mirrors, so that a winding counter-clockwise there shows clockwise on the screen.
     static bool eyeOf(const float* modelview, float* eye);

@@ -25,19 +25,6 @@ GLsizei strideOf(const Array& array)
     return array.stride != 0 ? array.stride : static_cast<GLsizei>(array.size * sizeof(float));
 }
 
-// The inverse transpose of the upper 3 × 3 of a column-major matrix, column-major, as GL transforms normals.
-void normalMatrixOf(const float* m, float* out)
-{
-    float cofactor[9];
-    const float determinant = Matrix4::cofactors(m, cofactor);
-    const float inverse = determinant != 0.0f ? 1.0f / determinant : 0.0f;
-    for (int row = 0; row < 3; ++row) {
-        for (int col = 0; col < 3; ++col) {
-            out[col * 3 + row] = cofactor[row * 3 + col] * inverse;
-        }
-    }
-}
-
 } // namespace
 
 ShaderBackend::ShaderBackend(bool linesAsOnES) : linesAsOnES(linesAsOnES)
@@ -545,7 +532,7 @@ bool ShaderBackend::setUniforms(int extraFlags)
     float mvp[16];
     Matrix4::multiply(projection.back().data(), mv, mvp);
     float normalMatrix[9];
-    normalMatrixOf(mv, normalMatrix);
+    Matrix4::normalMatrix(mv, normalMatrix);
     // GL rescales normals by the length of the inverse modelview's third row: the normal matrix's third column.
     const float rowLength =
         std::sqrt(normalMatrix[6] * normalMatrix[6] + normalMatrix[7] * normalMatrix[7] + normalMatrix[8] * normalMatrix[8]);
