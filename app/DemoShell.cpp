@@ -17,6 +17,9 @@ namespace {
 constexpr int kEscape = 27;
 constexpr int kAlt = 18;
 constexpr int kF4 = 115;
+constexpr int kEnter = 13;
+// The keys the shell and the window act on; every other key's state is recorded and read by nobody.
+constexpr int kShellKeys[] = {kEscape, kAlt, kF4, kEnter};
 // A 60 Hz display's frame: effects that advance once a frame keep their pace while nobody sees them.
 constexpr std::chrono::microseconds kUnseenFrame{16667};
 
@@ -76,12 +79,19 @@ bool DemoShell::startUp()
 
 bool DemoShell::runFrame()
 {
+    // One message a frame, but a message that changes nothing the shell reads (a key nobody acts on, a key
+    // that is already down or up) does not take the frame's turn: a flood of typed keys cannot hold
+    // Escape, Alt+F4 or a close request back by more than two frames.
     WindowMessage message;
-    if (platform.takeMessage(message)) {
+    while (platform.takeMessage(message)) {
         if (message.type == WindowMessage::Type::Quit) {
             quitRetrieved = true;
-        } else {
-            application->windowProc(message);
+            break;
+        }
+        const ShellView before = shellView();
+        application->windowProc(message);
+        if (message.type == WindowMessage::Type::Close || !(shellView() == before)) {
+            break;
         }
     }
 
@@ -121,6 +131,17 @@ bool DemoShell::runFrame()
         platform.postQuitMessage();
     }
     return !quitRetrieved;
+}
+
+DemoShell::ShellView DemoShell::shellView() const
+{
+    ShellView view;
+    for (std::size_t k = 0; k < view.keys.size(); ++k) {
+        view.keys[k] = application->keys[kShellKeys[k]];
+    }
+    view.active = application->active;
+    view.fullscreen = application->fullscreen;
+    return view;
 }
 
 void DemoShell::shutDown()

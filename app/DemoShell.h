@@ -3,7 +3,9 @@
 #include "app/UnseenFrames.h"
 #include "effects/SceneCatalog.h"
 
+#include <array>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -47,6 +49,18 @@ public:
     LoadingScene* loader();
 
 private:
+    // What the shell and the window act on of the window procedure's work.
+    struct ShellView {
+        std::array<std::uint8_t, 4> keys{};
+        bool active = true;
+        bool fullscreen = false;
+        bool operator==(const ShellView& other) const
+        {
+            return keys == other.keys && active == other.active && fullscreen == other.fullscreen;
+        }
+    };
+    ShellView shellView() const;
+
     PlatformWindow& platform;
     AudioDevice* audio;
     std::vector<SceneRow> scenes;

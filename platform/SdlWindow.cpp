@@ -248,7 +248,8 @@ bool SdlWindow::translate(const SDL_Event& event, WindowMessage& message)
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
         const int code = virtualKeyCode(event.key.keysym.sym);
-        if (code == 0) {
+        // A held key's repeats change nothing and would only queue up in front of the next press.
+        if (code == 0 || event.key.repeat != 0) {
             return false;
         }
         // Keys pressed with Alt held, and Alt itself, arrive as system keys.

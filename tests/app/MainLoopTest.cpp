@@ -52,6 +52,11 @@ protected:
     void SetUp() override
     {
         GLTest::SetUp();
+        startShell();
+    }
+
+    void startShell()
+    {
         shell = std::make_unique<DemoShell>(platform, &audio, 64, 64, journalScenes(&journal, 3));
         shell->startAt(startSeconds);
         // The working directory holds no textures: their messages are not this test's business.
@@ -197,17 +202,46 @@ TEST_F(MainLoopTest, AltAndF4QuitOnlyTogether)
 TEST_F(MainLoopTest, MessagesAreHandledOnePerFrameAndClosingQuits)
 {
     finishLoading();
+    platform.queue(WindowMessage::Type::KeyDown, 18);
+    platform.queue(WindowMessage::Type::KeyDown, 13);
+    ASSERT_TRUE(shell->runFrame()); // Alt goes down: that is the frame's message
+    EXPECT_EQ(shell->app()->keys[18], 1);
+    EXPECT_EQ(shell->app()->keys[13], 0);
+    ASSERT_TRUE(shell->runFrame());
+    EXPECT_EQ(shell->app()->keys[13], 1);
+
+    // Keys the shell does not act on, and a key already down, wait for nobody: a close request behind
+    // hundreds of typed keys still quits within two frames.
+    for (int k = 0; k < 300; ++k) {
+        platform.queue(WindowMessage::Type::KeyDown, 'A' + k % 26);
+        platform.queue(WindowMessage::Type::KeyUp, 'A' + k % 26);
+    }
+    platform.queue(WindowMessage::Type::KeyDown, 18);
     platform.queue(WindowMessage::Type::Close);
-    platform.queue(WindowMessage::Type::KeyDown, 'A');
-    platform.queue(WindowMessage::Type::KeyDown, 'B');
-    ASSERT_TRUE(shell->runFrame()); // Close: the quit message joins the queue behind the two keys
-    EXPECT_EQ(shell->app()->keys['A'], 0);
-    ASSERT_TRUE(shell->runFrame());
-    EXPECT_EQ(shell->app()->keys['A'], 1);
-    EXPECT_EQ(shell->app()->keys['B'], 0);
-    ASSERT_TRUE(shell->runFrame());
-    EXPECT_EQ(shell->app()->keys['B'], 1);
+    platform.queue(WindowMessage::Type::KeyDown, 'Z');
+    ASSERT_TRUE(shell->runFrame()); // Close: the quit message joins the queue behind the key
+    EXPECT_EQ(shell->app()->keys['Z'], 0);
     EXPECT_FALSE(shell->runFrame());
+    EXPECT_EQ(shell->app()->keys['Z'], 1);
+}
+
+// Escape and Alt+F4 behind a flood of typed keys quit within two frames of their press.
+TEST_F(MainLoopTest, QuitKeysActWithinTwoFramesOfAFlood)
+{
+    for (const std::vector<int>& quitKeys : {std::vector<int>{27}, std::vector<int>{18, 115}}) {
+        finishLoading();
+        for (const int key : quitKeys) {
+            for (int k = 0; k < 600; ++k) {
+                platform.queue(WindowMessage::Type::KeyDown, 'A' + k % 26);
+            }
+            platform.queue(WindowMessage::Type::SystemKeyDown, key);
+            ASSERT_TRUE(shell->runFrame());
+        }
+        EXPECT_FALSE(shell->runFrame());
+        shell->shutDown();
+        platform.messages.clear();
+        startShell();
+    }
 }
 
 // Minimized, the show plays on unseen: the scenes start, render and stop with the music as ever, with their

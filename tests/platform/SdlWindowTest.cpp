@@ -88,6 +88,9 @@ TEST(SdlWindowMessages, TranslatesTheHandledEventsAndDropsTheRest)
     motion.type = SDL_MOUSEMOTION;
     EXPECT_FALSE(SdlWindow::translate(motion, message));
     EXPECT_FALSE(SdlWindow::translate(keyEvent(SDL_KEYDOWN, SDLK_LSHIFT), message));
+    SDL_Event repeat = keyEvent(SDL_KEYDOWN, SDLK_ESCAPE);
+    repeat.key.repeat = 1;
+    EXPECT_FALSE(SdlWindow::translate(repeat, message));
     EXPECT_FALSE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_MOVED), message));
 }
 
