@@ -17,6 +17,14 @@ constexpr int kRate = 44100;
 constexpr int kChannels = 2;
 constexpr std::uint32_t kRelease = 0x02040000; // release 2.4: the shell checks for it
 constexpr Uint16 kBufferFrames = 1024;
+// A process that did not read the silent clock for this long was stopped (a debugger, SIGSTOP, a suspended
+// machine): the clock counts no more of the gap, so the show holds where it was, as the device's clock does
+// when its audio thread stops with the process.
+constexpr std::chrono::milliseconds kLongestStep{500};
+// A lost device is looked for again this often; a try that fails costs about a millisecond.
+constexpr std::chrono::seconds kReopenInterval{1};
+// Callbacks in a row, each within two buffers of the last, before a device that came back counts as playing.
+constexpr int kSteadyCallbacks = 4;
 
 std::int64_t framesBetween(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to)
 {
@@ -56,7 +64,15 @@ bool SdlAudioDevice::init(int /*frequency*/)
         return false;
     }
     audioStarted_ = true;
+    if (!openDevice()) {
+        std::fprintf(stderr, "No sound: cannot open an audio device: %s\n", SDL_GetError());
+        return false;
+    }
+    return true;
+}
 
+bool SdlAudioDevice::openDevice()
+{
     SDL_AudioSpec wanted{};
     wanted.freq = kRate;
     wanted.format = AUDIO_S16SYS;
@@ -67,12 +83,10 @@ bool SdlAudioDevice::init(int /*frequency*/)
     SDL_AudioSpec obtained{};
     // No format changes allowed: SDL converts, so the callback's buffer is always 16-bit stereo.
     device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (device_ == 0) {
-        std::fprintf(stderr, "No sound: cannot open an audio device: %s\n", SDL_GetError());
-        return false;
+    if (device_ != 0) {
+        bufferFrames_ = obtained.samples;
     }
-    bufferFrames_ = obtained.samples;
-    return true;
+    return device_ != 0;
 }
 
 std::uint32_t SdlAudioDevice::version() const
@@ -90,9 +104,11 @@ AudioDevice::Stream SdlAudioDevice::createStream(const char* path)
         std::lock_guard<std::mutex> lock(mutex_);
         closeDecoder();
         progress_ = Progress{};
+        rejoin_ = Rejoin{};
     }
     playing_ = false;
     onWallClock_ = false;
+    rejoining_ = false;
     lastFrames_ = 0;
     startFrames_ = 0;
     stream_ = nextStream_++;
@@ -140,8 +156,7 @@ bool SdlAudioDevice::play(Stream stream, bool restart)
     }
     playing_ = true;
     onWallClock_ = device_ == 0 || decoder_ == nullptr;
-    wallStart_ = Clock::now();
-    wallStartFrames_ = startFrames_;
+    startWallClock(startFrames_, now_());
     lastFrames_ = startFrames_;
     if (device_ != 0) {
         SDL_PauseAudioDevice(device_, 0);
@@ -154,9 +169,18 @@ std::int64_t SdlAudioDevice::position(Stream stream)
     if (stream == 0 || stream != stream_ || !playing_) {
         return 0;
     }
+    const Clock::time_point now = now_();
+    watchDevice(now);
+    if (rejoining_) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!rejoin_.waiting) {
+            rejoining_ = false;
+            onWallClock_ = false;
+        }
+    }
     std::int64_t frames = 0;
     if (onWallClock_) {
-        frames = wallStartFrames_ + framesBetween(wallStart_, Clock::now());
+        frames = wallFrames(now);
     } else {
         Progress progress;
         {
@@ -164,7 +188,6 @@ std::int64_t SdlAudioDevice::position(Stream stream)
             progress = progress_;
         }
         if (progress.started) {
-            const Clock::time_point now = Clock::now();
             // The listener is behind what was handed over: one buffer plays while the next waits.
             const std::int64_t heard = progress.framesHanded - 2 * bufferFrames_;
             std::int64_t since = framesBetween(progress.handedAt, now);
@@ -177,8 +200,7 @@ std::int64_t SdlAudioDevice::position(Stream stream)
             if (progress.ended && frames >= progress.endFrame) {
                 // Everything decoded has been heard: the wall clock carries the show on from here.
                 onWallClock_ = true;
-                wallStart_ = now;
-                wallStartFrames_ = std::max(frames, lastFrames_);
+                startWallClock(std::max(frames, lastFrames_), now);
             }
         }
     }
@@ -198,10 +220,30 @@ void SdlAudioDevice::fillCallback(void* self, std::uint8_t* out, int length)
 
 void SdlAudioDevice::fill(std::uint8_t* out, int length)
 {
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = now_();
     const auto size = static_cast<std::size_t>(length);
     std::size_t filled = 0;
     std::lock_guard<std::mutex> lock(mutex_);
+    if (rejoin_.waiting) {
+        // A device may take a first buffer and then nothing for a second or two (a sound server's sink waking
+        // up): music handed over then would be heard that much late. Silence until it plays steadily.
+        const bool steady = rejoin_.steadyCallbacks > 0 && now - rejoin_.lastCallback <= 2 * bufferDuration();
+        rejoin_.steadyCallbacks = steady ? rejoin_.steadyCallbacks + 1 : 1;
+        rejoin_.lastCallback = now;
+        if (rejoin_.steadyCallbacks < kSteadyCallbacks) {
+            std::memset(out, 0, size);
+            return;
+        }
+        // This buffer is heard once the one before it has played: the music joins the wall clock there.
+        const std::int64_t frames = wallFramesAt(now) + bufferFrames_;
+        progress_ = Progress{};
+        if (decoder_ != nullptr && mpg123_seek(decoder_, static_cast<off_t>(frames), SEEK_SET) < 0) {
+            progress_.ended = true;
+            progress_.endFrame = frames;
+        }
+        progress_.framesHanded = frames;
+        rejoin_.waiting = false;
+    }
     if (decoder_ != nullptr && !progress_.ended) {
         while (filled < size) {
             std::size_t done = 0;
@@ -280,6 +322,90 @@ bool SdlAudioDevice::openDecoder(const char* path)
     std::lock_guard<std::mutex> lock(mutex_);
     decoder_ = decoder;
     return true;
+}
+
+std::chrono::microseconds SdlAudioDevice::bufferDuration() const
+{
+    return std::chrono::microseconds(bufferFrames_ * 1000000 / kRate);
+}
+
+void SdlAudioDevice::startWallClock(std::int64_t frames, Clock::time_point from)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    wallStart_ = from;
+    wallStartFrames_ = frames;
+    wallRead_ = from;
+}
+
+std::int64_t SdlAudioDevice::wallFrames(Clock::time_point now)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    const Clock::duration step = now - wallRead_;
+    if (step > kLongestStep) {
+        wallStart_ += step - kLongestStep;
+    }
+    wallRead_ = std::max(wallRead_, now);
+    return wallFramesAt(now);
+}
+
+std::int64_t SdlAudioDevice::wallFramesAt(Clock::time_point now) const
+{
+    return wallStartFrames_ + framesBetween(wallStart_, now);
+}
+
+void SdlAudioDevice::watchDevice(Clock::time_point now)
+{
+    if (device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED) {
+        Progress progress;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            progress = progress_;
+            rejoin_ = Rejoin{};
+        }
+        SDL_CloseAudioDevice(device_);
+        device_ = 0;
+        // Past the end of the music, or without music, nothing is lost but silence.
+        deviceLost_ = !onWallClock_ || rejoining_;
+        if (!deviceLost_) {
+            return;
+        }
+        if (!rejoining_) {
+            // The show runs on from the last callback's position as heard, at the wall clock's rate.
+            const std::int64_t heard = progress.started ? progress.framesHanded - 2 * bufferFrames_ : lastFrames_;
+            onWallClock_ = true;
+            startWallClock(std::max<std::int64_t>(heard, 0), progress.started ? progress.handedAt : now);
+        }
+        rejoining_ = false;
+        nextReopen_ = now + kReopenInterval;
+        std::fprintf(stderr, "Sound device lost at %.2f s: the show goes on silent, and the music comes back when a "
+                             "device opens\n", static_cast<double>(lastFrames_) / kRate);
+        return;
+    }
+    if (!deviceLost_ || now < nextReopen_) {
+        return;
+    }
+    nextReopen_ = now + kReopenInterval;
+    // The driver may have lost its sound server with the device: its audio starts afresh.
+    if (audioStarted_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audioStarted_ = false;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        return;
+    }
+    audioStarted_ = true;
+    if (!openDevice()) {
+        return;
+    }
+    deviceLost_ = false;
+    rejoining_ = true;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        rejoin_ = Rejoin{};
+        rejoin_.waiting = true;
+    }
+    std::fprintf(stderr, "Sound device open again: the music comes back at the show's position\n");
+    SDL_PauseAudioDevice(device_, 0);
 }
 
 void SdlAudioDevice::closeDecoder()

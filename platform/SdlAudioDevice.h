@@ -11,12 +11,16 @@ struct mpg123_handle_struct;
 // The music back end on an SDL2 output device: libmpg123 decodes the MP3 on SDL's audio thread as
 // the device asks for samples (44100 Hz, stereo, 16-bit). Without a device, or without a decodable
 // file, the stream is silent and its position runs on the wall clock from play, as it does past
-// the end of the music.
+// the end of the music. A device that is lost mid-show hands the position on to the wall clock from
+// where it was last heard, and the music comes back in step when a device opens again.
 class SdlAudioDevice : public AudioDevice {
 public:
-    SdlAudioDevice() = default;
+    using Clock = std::chrono::steady_clock;
+    using Now = Clock::time_point (*)();
+
     // A muted device opens no output: the stream runs silent on the wall clock, without a word about it.
-    explicit SdlAudioDevice(bool muted) : muted_(muted) {}
+    // `now` is the wall clock; tests script it.
+    explicit SdlAudioDevice(bool muted = false, Now now = Clock::now) : muted_(muted), now_(now) {}
     ~SdlAudioDevice() override;
     SdlAudioDevice(const SdlAudioDevice&) = delete;
     SdlAudioDevice& operator=(const SdlAudioDevice&) = delete;
@@ -30,8 +34,6 @@ public:
     double bytesToSeconds(Stream stream, std::int64_t bytes) const override;
 
 private:
-    using Clock = std::chrono::steady_clock;
-
     // What the audio thread last did, as position() needs it.
     struct Progress {
         std::int64_t framesHanded = 0; // music and the silence after it, since play
@@ -41,29 +43,49 @@ private:
         std::int64_t endFrame = 0;     // frames of music, once ended
     };
 
+    // A device that came back plays silence until it takes samples steadily; then the music joins at
+    // the wall clock's position.
+    struct Rejoin {
+        bool waiting = false;
+        int steadyCallbacks = 0;
+        Clock::time_point lastCallback;
+    };
+
     static void fillCallback(void* self, std::uint8_t* out, int length);
     void fill(std::uint8_t* out, int length);
     bool openDecoder(const char* path);
     void closeDecoder();
-    std::int64_t deviceFrames();
+    bool openDevice();
+    std::chrono::microseconds bufferDuration() const;
+    std::int64_t wallFrames(Clock::time_point now);
+    std::int64_t wallFramesAt(Clock::time_point now) const;
+    void startWallClock(std::int64_t frames, Clock::time_point from);
+    void watchDevice(Clock::time_point now);
 
     // Guards everything the audio thread touches.
     std::mutex mutex_;
     mpg123_handle_struct* decoder_ = nullptr;
     Progress progress_;
+    Rejoin rejoin_;
 
     bool muted_ = false;
+    Now now_;
     bool audioStarted_ = false;
     bool decoderLibrary_ = false;
     std::uint32_t device_ = 0; // 0: no output device
     std::int64_t bufferFrames_ = 0;
+    bool deviceLost_ = false;
+    Clock::time_point nextReopen_;
 
     Stream stream_ = 0;
     Stream nextStream_ = 1;
     bool playing_ = false;
     bool onWallClock_ = false;
+    bool rejoining_ = false; // on the wall clock until the audio thread joins the music again
+    // The wall clock, read by the audio thread while it rejoins.
     Clock::time_point wallStart_;
     std::int64_t wallStartFrames_ = 0;
+    Clock::time_point wallRead_;
     std::int64_t startFrames_ = 0; // where play begins in the music
     std::int64_t lastFrames_ = 0; // the guard that keeps the position from moving backwards
 };

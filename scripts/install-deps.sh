@@ -10,6 +10,8 @@ packages=(
   libfreetype-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   ffmpeg
+  # A sound server the audio tests start, kill and start again, and its recorder.
+  pulseaudio pulseaudio-utils
 )
 if [[ "${1:-}" == --windows ]]; then
   # The posix thread model: GCC 12's win32 model has no std::mutex. Wine draws through the host's
