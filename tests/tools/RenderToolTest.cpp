@@ -17,14 +17,21 @@
 #include "tools/render/VideoEncoder.h"
 
 #include <GL/glew.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -122,6 +129,42 @@ PictureDifference compareRgb(const std::vector<std::uint8_t>& a, const std::vect
         ++result.percentile;
     }
     return result;
+}
+
+// Runs the render tool from the working directory with its files limited to `fileSizeLimit` bytes and SIGXFSZ
+// ignored, so a write past the limit fails with EFBIG as on a full disk; its exit status and standard error.
+std::pair<int, std::string> renderWithFileSizeLimit(std::vector<std::string> args, rlim_t fileSizeLimit)
+{
+    args.insert(args.begin(), QUESSALY_RENDER_PATH);
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    int errors[2];
+    if (pipe(errors) != 0) {
+        return {-1, std::strerror(errno)};
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{fileSizeLimit, fileSizeLimit};
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        dup2(errors[1], STDERR_FILENO);
+        dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(errors[1]);
+    std::string messages;
+    char buffer[4096];
+    for (ssize_t count; (count = read(errors[0], buffer, sizeof buffer)) > 0;) {
+        messages.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(errors[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, messages};
 }
 
 int runQuietly(RenderSession& session, std::string* error)
@@ -342,6 +385,52 @@ TEST(RenderSession, EndsWhenTheShowQuitsAndWritesAVideoAndASheet)
     EXPECT_EQ(session.framesWritten(), 8);
     EXPECT_GT(contents(options.video).size(), 1000u);
     EXPECT_EQ(contents(options.sheet).substr(1, 3), "PNG");
+}
+
+// Every destination is tried before the first frame is drawn, and each output is complete under its own name
+// or absent: on a full disk no truncated frame, sheet or video is left, nor the temporary file it was written as.
+TEST(RenderSession, AnOutputIsCompleteOrAbsent)
+{
+    WorkingDirectory directory("partial-outputs");
+    std::ofstream("regular-file") << "not a folder";
+    const bool haveFfmpeg = !VideoEncoder::findExecutable("ffmpeg").empty();
+    const std::vector<std::string> tiny = {"--size", "64x36", "--fps", "2", "--end", "1", "--quiet"};
+    const std::vector<std::pair<std::string, std::string>> unwritable = {
+        {"--frames", "regular-file"}, {"--frames", "regular-file/frames"},
+        {"--sheet", "regular-file/sheet.png"}, {"--video", "regular-file/show.mp4"}};
+    for (const auto& [option, path] : unwritable) {
+        if (option == "--video" && !haveFfmpeg) {
+            continue;
+        }
+        std::vector<const char*> args = {option.c_str(), path.c_str()};
+        std::transform(tiny.begin(), tiny.end(), std::back_inserter(args), [](const auto& arg) { return arg.c_str(); });
+        RenderOptions options;
+        std::string error;
+        ASSERT_TRUE(parseArgs(args, &options, &error)) << error;
+        RenderSession session(options, shortShow());
+        EXPECT_EQ(runQuietly(session, &error), 1) << path;
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_NE(error.find(std::strerror(ENOTDIR)), std::string::npos) << error;
+        EXPECT_EQ(session.framesRendered(), 0) << error;
+    }
+
+    for (const auto& [option, name] : std::vector<std::pair<std::string, std::string>>{
+             {"--frames", "frames"}, {"--sheet", "sheet.png"}, {"--video", "show.mp4"}}) {
+        if (option == "--video" && !haveFfmpeg) {
+            continue;
+        }
+        std::filesystem::create_directory("out");
+        std::vector<std::string> args = tiny;
+        args.insert(args.end(), {option, "out/" + name});
+        const auto [status, messages] = renderWithFileSizeLimit(args, 100);
+        EXPECT_EQ(status, 1) << messages;
+        EXPECT_NE(messages.find("out/" + name), std::string::npos) << messages;
+        EXPECT_NE(messages.find(std::strerror(EFBIG)), std::string::npos) << messages;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator("out")) {
+            EXPECT_TRUE(entry.is_directory()) << entry.path() << " left behind";
+        }
+        std::filesystem::remove_all("out");
+    }
 }
 
 TEST(FrameStatistics, QuantilesByNearestRank)

@@ -11,6 +11,7 @@
 #include "geometry/DrawPath.h"
 #include "gl/GL.h"
 #include "platform/SdlWindow.h"
+#include "tools/assets/PartialFile.h"
 #include "tools/assets/PngWriter.h"
 #include "tools/render/CapturingWindow.h"
 #include "tools/render/ContactSheet.h"
@@ -52,6 +53,13 @@ std::string keywordOf(const char* keyword)
     return text;
 }
 
+std::string framePath(const std::string& directory, long index)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "/frame-%06ld.png", index);
+    return directory + name;
+}
+
 // What is known of a frame when it is drawn, kept until its pixels come back.
 struct FrameInfo {
     bool timed = false;
@@ -83,6 +91,16 @@ int RenderSession::run(std::string* error)
     }
     if (!options.framesDirectory.empty() && mkdir(options.framesDirectory.c_str(), 0755) != 0 && errno != EEXIST) {
         return fail("cannot create " + options.framesDirectory + ": " + std::strerror(errno));
+    }
+    // Every destination is tried before the first frame: a bad path must not cost a whole render.
+    std::string unwritable;
+    if (!options.framesDirectory.empty() && !PartialFile(framePath(options.framesDirectory, 0)).probe(&unwritable)) {
+        return fail(unwritable);
+    }
+    for (const std::string* path : {&options.sheet, &options.video}) {
+        if (!path->empty() && !PartialFile(*path).probe(&unwritable)) {
+            return fail(unwritable);
+        }
     }
 
     // Headless whatever the machine has: no display, no sound card.
@@ -145,14 +163,13 @@ int RenderSession::run(std::string* error)
             }
         }
         if (!options.framesDirectory.empty()) {
-            char name[64];
-            std::snprintf(name, sizeof name, "/frame-%06ld.png", written);
             std::vector<std::uint8_t> topDown(frame.size());
             const std::size_t rowBytes = static_cast<std::size_t>(options.width) * 4;
             for (int y = 0; y < options.height; ++y) {
                 std::memcpy(&topDown[y * rowBytes], &frame[(options.height - 1 - y) * rowBytes], rowBytes);
             }
-            if (!PngWriter::write(options.framesDirectory + name, options.width, options.height, topDown, &failure)) {
+            if (!PngWriter::write(framePath(options.framesDirectory, written), options.width, options.height, topDown,
+                                  &failure)) {
                 return false;
             }
         }

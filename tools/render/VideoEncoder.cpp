@@ -1,10 +1,14 @@
 #include "tools/render/VideoEncoder.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,10 +16,38 @@
 
 extern char** environ;
 
+namespace {
+
+// ffmpeg's container for the usual video extensions; any other name is left to ffmpeg to guess from,
+// and the temporary name keeps the extension for that.
+const char* containerFor(const std::string& path)
+{
+    static const struct {
+        const char* extension;
+        const char* container;
+    } kContainers[] = {{".mp4", "mp4"}, {".m4v", "mp4"}, {".mov", "mov"}, {".mkv", "matroska"}};
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) {
+        return nullptr;
+    }
+    std::string extension = path.substr(dot);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const auto& known : kContainers) {
+        if (extension == known.extension) {
+            return known.container;
+        }
+    }
+    return nullptr;
+}
+
+constexpr std::size_t kKeptMessageBytes = 4096;
+
+} // namespace
+
 VideoEncoder::~VideoEncoder()
 {
-    std::string ignored;
-    close(&ignored);
+    abandon();
 }
 
 std::string VideoEncoder::findExecutable(const std::string& name)
@@ -45,7 +77,8 @@ std::string VideoEncoder::findExecutable(const std::string& name)
 std::vector<std::string> VideoEncoder::arguments(const std::string& output, int width, int height, int fps,
                                                  const std::string& audioPath, double audioOffset)
 {
-    std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
+    // -xerror: without it ffmpeg exits 0 when the trailer, which holds the index, cannot be written.
+    std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-xerror", "-y",
                                      "-f", "rawvideo", "-pix_fmt", "rgba",
                                      "-s", std::to_string(width) + "x" + std::to_string(height),
                                      "-framerate", std::to_string(fps), "-i", "pipe:0"};
@@ -60,6 +93,9 @@ std::vector<std::string> VideoEncoder::arguments(const std::string& output, int 
     if (!audioPath.empty()) {
         args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k", "-shortest"});
     }
+    if (const char* container = containerFor(output)) {
+        args.insert(args.end(), {"-f", container});
+    }
     args.push_back(output);
     return args;
 }
@@ -67,20 +103,28 @@ std::vector<std::string> VideoEncoder::arguments(const std::string& output, int 
 bool VideoEncoder::open(const std::string& ffmpeg, const std::string& output, int width, int height, int fps,
                         const std::string& audioPath, double audioOffset, std::string* error)
 {
-    int fds[2];
-    if (::pipe(fds) != 0) {
+    int frames[2];
+    int errors[2];
+    if (pipe2(frames, O_CLOEXEC) != 0) {
         *error = std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
+        return false;
+    }
+    if (pipe2(errors, O_CLOEXEC) != 0) {
+        *error = std::string("cannot make a pipe from ffmpeg: ") + std::strerror(errno);
+        ::close(frames[0]);
+        ::close(frames[1]);
         return false;
     }
     // A dying ffmpeg must show up as a write error, not kill the renderer.
     std::signal(SIGPIPE, SIG_IGN);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[1]);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_adddup2(&actions, frames[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errors[1], STDERR_FILENO);
 
-    const std::vector<std::string> args = arguments(output, width, height, fps, audioPath, audioOffset);
+    destination = std::make_unique<PartialFile>(output);
+    const std::vector<std::string> args =
+        arguments(destination->temporaryPath(), width, height, fps, audioPath, audioOffset);
     std::vector<char*> argv;
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));
@@ -88,27 +132,82 @@ bool VideoEncoder::open(const std::string& ffmpeg, const std::string& output, in
     argv.push_back(nullptr);
     const int spawned = posix_spawn(&child, ffmpeg.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[0]);
+    ::close(frames[0]);
+    ::close(errors[1]);
     if (spawned != 0) {
-        ::close(fds[1]);
+        ::close(frames[1]);
+        ::close(errors[0]);
         child = -1;
+        destination.reset();
         *error = "cannot start " + ffmpeg + ": " + std::strerror(spawned);
         return false;
     }
-    pipe = fds[1];
+    // Neither end may block the other: ffmpeg stuck on a full error pipe would never take another frame.
+    pipe = frames[1];
+    messages = errors[0];
+    fcntl(pipe, F_SETFL, fcntl(pipe, F_GETFL) | O_NONBLOCK);
+    fcntl(messages, F_SETFL, fcntl(messages, F_GETFL) | O_NONBLOCK);
+    messageText.clear();
     return true;
+}
+
+// Passes ffmpeg's error output on as it comes, keeping its start.
+void VideoEncoder::readMessages()
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = ::read(messages, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            return;
+        }
+        if (count == 0) {
+            ::close(messages);
+            messages = -1;
+            return;
+        }
+        std::fwrite(buffer, 1, static_cast<std::size_t>(count), stderr);
+        if (messageText.size() < kKeptMessageBytes) {
+            const std::size_t room = kKeptMessageBytes - messageText.size();
+            messageText.append(buffer, std::min(static_cast<std::size_t>(count), room));
+        }
+    }
 }
 
 bool VideoEncoder::write(const std::vector<std::uint8_t>& frame, std::string* error)
 {
     std::size_t written = 0;
     while (written < frame.size()) {
-        const ssize_t result = ::write(pipe, frame.data() + written, frame.size() - written);
-        if (result < 0 && errno == EINTR) {
+        pollfd ends[2] = {{pipe, POLLOUT, 0}, {messages, POLLIN, 0}};
+        if (poll(ends, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            *error = std::string("cannot wait for ffmpeg: ") + std::strerror(errno);
+            abandon();
+            return false;
+        }
+        if (ends[1].revents != 0) {
+            readMessages();
+        }
+        if (ends[0].revents == 0) {
             continue;
         }
-        if (result <= 0) {
-            *error = std::string("ffmpeg stopped taking frames: ") + std::strerror(errno);
+        const ssize_t result = ::write(pipe, frame.data() + written, frame.size() - written);
+        if (result < 0 && (errno == EINTR || errno == EAGAIN)) {
+            continue;
+        }
+        if (result < 0) {
+            const int reason = errno;
+            const std::string name = destination->finalPath();
+            if (reason == EPIPE) {
+                *error = "ffmpeg stopped taking frames for " + name + " " + whyFfmpegEnded(finish());
+            } else {
+                *error = "cannot send frames to ffmpeg for " + name + ": " + std::strerror(reason);
+            }
+            abandon();
             return false;
         }
         written += static_cast<std::size_t>(result);
@@ -116,22 +215,64 @@ bool VideoEncoder::write(const std::vector<std::uint8_t>& frame, std::string* er
     return true;
 }
 
-bool VideoEncoder::close(std::string* error)
+int VideoEncoder::finish()
 {
     if (pipe >= 0) {
         ::close(pipe);
         pipe = -1;
     }
-    if (child < 0) {
-        return true;
+    while (messages >= 0) {
+        pollfd end = {messages, POLLIN, 0};
+        if (poll(&end, 1, -1) < 0 && errno != EINTR) {
+            ::close(messages);
+            messages = -1;
+            break;
+        }
+        readMessages();
     }
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     child = -1;
+    return status;
+}
+
+void VideoEncoder::abandon()
+{
+    if (child >= 0) {
+        kill(child, SIGKILL);
+        finish();
+    }
+    destination.reset();
+}
+
+// ffmpeg's first line names the cause; the lines after it tend to be consequences.
+std::string VideoEncoder::whyFfmpegEnded(int status) const
+{
+    std::string why;
+    if (WIFEXITED(status)) {
+        why = "(exit status " + std::to_string(WEXITSTATUS(status)) + ")";
+    } else if (WIFSIGNALED(status)) {
+        why = "(killed by signal " + std::to_string(WTERMSIG(status)) + ", " + strsignal(WTERMSIG(status)) + ")";
+    } else {
+        why = "(wait status " + std::to_string(status) + ")";
+    }
+    const std::string firstLine = messageText.substr(0, messageText.find('\n'));
+    return firstLine.empty() ? why : why + ": " + firstLine;
+}
+
+bool VideoEncoder::close(std::string* error)
+{
+    if (child < 0) {
+        return true;
+    }
+    const int status = finish();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        *error = "ffmpeg failed (status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ")";
+        *error = "ffmpeg failed to write " + destination->finalPath() + " " + whyFfmpegEnded(status);
+        destination.reset();
         return false;
     }
-    return true;
+    const bool named = destination->commit(error);
+    destination.reset();
+    return named;
 }

@@ -1,14 +1,19 @@
 #pragma once
 
+#include "tools/assets/PartialFile.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 // Pipes raw RGBA frames, bottom row first, into an ffmpeg child process that writes H.264 video
-// (yuv420p) with the soundtrack muxed in.
+// (yuv420p) with the soundtrack muxed in. ffmpeg writes under a temporary name: the video takes its own
+// name only once ffmpeg has finished without an error.
 class VideoEncoder {
 public:
+    // An unfinished video is abandoned: ffmpeg is stopped and its file removed.
     ~VideoEncoder();
 
     // The full path of an executable found on PATH, or empty.
@@ -18,7 +23,7 @@ public:
     bool open(const std::string& ffmpeg, const std::string& output, int width, int height, int fps,
               const std::string& audioPath, double audioOffset, std::string* error);
     bool write(const std::vector<std::uint8_t>& frame, std::string* error);
-    // Ends the stream and waits for ffmpeg; false when it failed.
+    // Ends the stream, waits for ffmpeg and names the video; false when any of it failed.
     bool close(std::string* error);
 
     // The arguments ffmpeg is started with.
@@ -26,6 +31,17 @@ public:
                                               const std::string& audioPath, double audioOffset);
 
 private:
+    void readMessages();
+    // Waits for ffmpeg to end, its error output included; its wait status.
+    int finish();
+    // Stops ffmpeg and removes what it wrote.
+    void abandon();
+    // "(exit status 1): ffmpeg's first line of error output".
+    std::string whyFfmpegEnded(int status) const;
+
     pid_t child = -1;
     int pipe = -1;
+    int messages = -1;
+    std::string messageText; // the start of what ffmpeg printed, for the one-line reason
+    std::unique_ptr<PartialFile> destination;
 };
