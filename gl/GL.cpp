@@ -22,17 +22,14 @@ void gl::select(Backend backend, bool linesAsOnES)
 
 gl::Backend gl::current() { return shader ? Backend::Shader : Backend::Fixed; }
 
-const char* gl::name(Backend backend) { return backend == Backend::Shader ? "shader" : "fixed"; }
-
 bool gl::parse(const char* text, Backend* backend)
 {
-    for (Backend candidate : {Backend::Fixed, Backend::Shader}) {
-        if (std::strcmp(text, name(candidate)) == 0) {
-            *backend = candidate;
-            return true;
-        }
+    const bool fixed = std::strcmp(text, "fixed") == 0;
+    if (!fixed && std::strcmp(text, "shader") != 0) {
+        return false;
     }
-    return false;
+    *backend = fixed ? Backend::Fixed : Backend::Shader;
+    return true;
 }
 
 void gl::releaseDeviceObjects()
@@ -103,7 +100,6 @@ void gl::rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
     shader ? shader->rotatef(angle, x, y, z) : glRotatef(angle, x, y, z);
 }
 void gl::translatef(GLfloat x, GLfloat y, GLfloat z) { shader ? shader->translatef(x, y, z) : glTranslatef(x, y, z); }
-void gl::scalef(GLfloat x, GLfloat y, GLfloat z) { shader ? shader->scalef(x, y, z) : glScalef(x, y, z); }
 void gl::multMatrixf(const GLfloat* matrix) { shader ? shader->multMatrixf(matrix) : glMultMatrixf(matrix); }
 void gl::perspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar)
 {

@@ -17,8 +17,6 @@ enum class Backend { Fixed, Shader };
 // end draw line-mode polygons and wide or smoothed lines as it must on OpenGL ES, on any context.
 void select(Backend backend, bool linesAsOnES = false);
 Backend current();
-// "fixed" or "shader".
-const char* name(Backend backend);
 // Reads a name; false when it is neither.
 bool parse(const char* text, Backend* backend);
 // The shader back end's GL objects are released (before its context goes); the next draw makes them again.
@@ -60,7 +58,6 @@ void pushMatrix();
 void popMatrix();
 void rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z);
 void translatef(GLfloat x, GLfloat y, GLfloat z);
-void scalef(GLfloat x, GLfloat y, GLfloat z);
 void multMatrixf(const GLfloat* matrix);
 void perspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
 

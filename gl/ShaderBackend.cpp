@@ -306,7 +306,6 @@ void ShaderBackend::rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
     multMatrixf(m);
 }
 void ShaderBackend::translatef(GLfloat x, GLfloat y, GLfloat z) { Matrix4::translate(top().data(), x, y, z); }
-void ShaderBackend::scalef(GLfloat x, GLfloat y, GLfloat z) { Matrix4::scale(top().data(), x, y, z); }
 
 void ShaderBackend::multMatrixf(const GLfloat* matrix)
 {

@@ -54,7 +54,6 @@ public:
     void popMatrix();
     void rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z);
     void translatef(GLfloat x, GLfloat y, GLfloat z);
-    void scalef(GLfloat x, GLfloat y, GLfloat z);
     void multMatrixf(const GLfloat* matrix);
     void perspective(double fovy, double aspect, double zNear, double zFar);
 

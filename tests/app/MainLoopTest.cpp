@@ -80,6 +80,16 @@ protected:
         EXPECT_EQ(running, expectRunning);
         return text;
     }
+    // A jump to 60 s passes the two entries before it, one per frame, each scene started, rendered and stopped.
+    void jumpOverTwoBoundaries()
+    {
+        journal.clear();
+        audio.seconds = 60.0;
+        EXPECT_EQ(frameOutput(), "MULTICYLINDERTUNNEL\n");
+        EXPECT_EQ(frameOutput(), "PLASMABALLINCUBE\n");
+        EXPECT_EQ(journal, (std::vector<std::string>{"stop 1", "start 2", "render 2 @ 60.000000", "stop 2",
+                                                     "start 3", "render 3 @ 60.000000"}));
+    }
     // Loads the three scenes, starts the music and enters the first scene.
     void finishLoading()
     {
@@ -125,13 +135,7 @@ TEST_F(MainLoopTest, LoadsOneScenePerFrameThenFollowsTheMusic)
     EXPECT_EQ(journal, (std::vector<std::string>{"load 1", "load 2", "load 3", "start 1", "render 1 @ 0.000000"}));
     EXPECT_EQ(shell->app()->currentScene, shell->loader()->timeline[1].scene);
 
-    // A jump over two boundaries passes one entry per frame.
-    journal.clear();
-    audio.seconds = 60.0;
-    EXPECT_EQ(frameOutput(), "MULTICYLINDERTUNNEL\n");
-    EXPECT_EQ(frameOutput(), "PLASMABALLINCUBE\n");
-    EXPECT_EQ(journal, (std::vector<std::string>{"stop 1", "start 2", "render 2 @ 60.000000", "stop 2", "start 3",
-                                                 "render 3 @ 60.000000"}));
+    jumpOverTwoBoundaries();
 
     // The last entry stays current, even past its end.
     journal.clear();
@@ -254,12 +258,7 @@ TEST_F(MainLoopTest, AMinimizedWindowPlaysOnUnseen)
     minimized.minimized = true;
     platform.messages.push_back(minimized);
     const int swaps = platform.swaps;
-    journal.clear();
-    audio.seconds = 60.0;
-    EXPECT_EQ(frameOutput(), "MULTICYLINDERTUNNEL\n");
-    EXPECT_EQ(frameOutput(), "PLASMABALLINCUBE\n");
-    EXPECT_EQ(journal, (std::vector<std::string>{"stop 1", "start 2", "render 2 @ 60.000000", "stop 2", "start 3",
-                                                 "render 3 @ 60.000000"}));
+    jumpOverTwoBoundaries();
     EXPECT_EQ(platform.swaps, swaps);
     EXPECT_TRUE(DrawPath::stateOnly());
     GLint scissor[4] = {1, 1, 1, 1};

@@ -1,7 +1,6 @@
 #include "tools/render/VideoEncoder.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -17,29 +16,6 @@
 extern char** environ;
 
 namespace {
-
-// ffmpeg's container for the usual video extensions; any other name is left to ffmpeg to guess from,
-// and the temporary name keeps the extension for that.
-const char* containerFor(const std::string& path)
-{
-    static const struct {
-        const char* extension;
-        const char* container;
-    } kContainers[] = {{".mp4", "mp4"}, {".m4v", "mp4"}, {".mov", "mov"}, {".mkv", "matroska"}};
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) {
-        return nullptr;
-    }
-    std::string extension = path.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const auto& known : kContainers) {
-        if (extension == known.extension) {
-            return known.container;
-        }
-    }
-    return nullptr;
-}
 
 constexpr std::size_t kKeptMessageBytes = 4096;
 
@@ -92,9 +68,6 @@ std::vector<std::string> VideoEncoder::arguments(const std::string& output, int 
                              "-pix_fmt", "yuv420p"});
     if (!audioPath.empty()) {
         args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k", "-shortest"});
-    }
-    if (const char* container = containerFor(output)) {
-        args.insert(args.end(), {"-f", container});
     }
     args.push_back(output);
     return args;
