@@ -10,6 +10,24 @@ namespace {
 
 bool isAltKey(SDL_Keycode key) { return key == SDLK_LALT || key == SDLK_RALT; }
 
+// Mesa 22's no-op driver wrapper (GALLIUM_NOOP) runs a threaded context yet passes on llvmpipe's claim
+// that client-memory vertex arrays can be handed over as they are: the threaded context then takes our
+// client arrays for driver buffers, counts references in them and writes past their ends. Without its
+// thread the wrapper leaves them alone, and it still measures what it is meant to: the driver's front end.
+void keepDriverOutOfClientArrays()
+{
+    const char* noop = SDL_getenv("GALLIUM_NOOP");
+    if (noop == nullptr || *noop == '\0') {
+        return;
+    }
+    for (const char* off : {"0", "n", "no", "f", "false"}) {
+        if (SDL_strcasecmp(noop, off) == 0) {
+            return;
+        }
+    }
+    SDL_setenv("GALLIUM_THREAD", "0", 1);
+}
+
 } // namespace
 
 SdlWindow::~SdlWindow()
@@ -27,6 +45,7 @@ bool SdlWindow::registerClass()
     if (videoInitialised) {
         return true;
     }
+    keepDriverOutOfClientArrays();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         return false;
     }

@@ -1,8 +1,11 @@
 #include "app/AppWindow.h"
 #include "platform/SdlWindow.h"
 #include "support/HeadlessGL.h"
+#include "support/ScopedEnv.h"
 
 #include <GL/glew.h>
+#include <cstring>
+#include <vector>
 #include <gtest/gtest.h>
 
 namespace {
@@ -127,4 +130,33 @@ TEST_F(SdlWindowTest, OpensSwapsQuitsAndClosesCleanly)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(app.window, nullptr);
     EXPECT_EQ(app.renderingContext, nullptr);
+}
+
+// Under Mesa's no-op wrapper the driver once took client arrays for its own buffers and wrote into them:
+// the window must keep the driver's hands off them, whatever the thread setting it was started with.
+TEST(SdlWindowDriver, ClientArraysComeBackUntouchedUnderMesasNoOpWrapper)
+{
+    const ScopedEnv noop("GALLIUM_NOOP", "1");
+    const ScopedEnv thread("GALLIUM_THREAD", "1");
+    SdlWindow platform;
+    float timeValue = -1.0f;
+    AppWindow app(platform, 32, 32, nullptr, nullptr, &timeValue);
+    app.fullscreen = false;
+    ASSERT_TRUE(app.openWindow()) << platform.lastError();
+    // Three vertices drawn; the rest is room past them for a stray write to land in without crashing the test.
+    std::vector<float> original(64, 0.25f);
+    original[0] = 0.5f;
+    original[4] = 1.0f;
+    original[7] = 1.0f;
+    std::vector<float> positions = original;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, positions.data());
+    for (int frame = 0; frame < 3; ++frame) {
+        glDrawArrays(GL_TRIANGLES, 0, 3);
+        platform.swapBuffers(app.deviceContext);
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glFinish();
+    EXPECT_EQ(std::memcmp(positions.data(), original.data(), original.size() * sizeof(float)), 0);
+    app.closeWindow();
 }
