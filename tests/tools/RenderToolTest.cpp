@@ -8,6 +8,7 @@
 #include "sequence/PngReader.h"
 #include "support/CommandLine.h"
 #include "support/HeadlessGL.h"
+#include "support/Mp3Maker.h"
 #include "support/ScopedEnv.h"
 #include "support/WorkingDirectory.h"
 #include "tools/assets/TextureMaker.h"
@@ -127,22 +128,35 @@ PictureDifference compareRgb(const std::vector<std::uint8_t>& a, const std::vect
     return result;
 }
 
+// Runs a bash script; its exit status, with what it printed on standard output, in `output`.
+int runScript(const std::string& script, std::string* output)
+{
+    std::FILE* shell = popen(("bash -c \"" + script + "\"").c_str(), "r");
+    char buffer[4096];
+    for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, shell)) > 0;) {
+        output->append(buffer, count);
+    }
+    const int status = pclose(shell);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string quoted(const std::vector<std::string>& args)
+{
+    std::string line;
+    for (const std::string& arg : args) {
+        line += " '" + arg + "'";
+    }
+    return line;
+}
+
 // Runs the render tool from the working directory with its files limited to `fileSizeLimit` kilobytes (the shell's
 // ulimit is setrlimit) and SIGXFSZ ignored, so a write past the limit fails with EFBIG as on a full disk; its exit
 // status, with its standard error, read through a pipe that no limit applies to, in `messages`.
 int renderWithFileSizeLimit(const std::vector<std::string>& args, int fileSizeLimit, std::string* messages)
 {
-    std::string command = "trap '' XFSZ; ulimit -f " + std::to_string(fileSizeLimit) + "; exec " QUESSALY_RENDER_PATH;
-    for (const std::string& arg : args) {
-        command += " '" + arg + "'";
-    }
-    std::FILE* render = popen(("bash -c \"" + command + " 2>&1 >/dev/null\"").c_str(), "r");
-    char buffer[4096];
-    for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, render)) > 0;) {
-        messages->append(buffer, count);
-    }
-    const int status = pclose(render);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return runScript("trap '' XFSZ; ulimit -f " + std::to_string(fileSizeLimit) + "; exec " QUESSALY_RENDER_PATH +
+                         quoted(args) + " 2>&1 >/dev/null",
+                     messages);
 }
 
 int runQuietly(RenderSession& session, std::string* error)
@@ -254,7 +268,7 @@ TEST(RenderOptions, RefusesWhatItCannotUseWithOneLineReasons)
         {"--size", "320"},  {"--size", "0x180"},   {"--size", "320x"},   {"--size", "99999x10"},
         {"--fps", "0"},     {"--fps", "-5"},       {"--fps", "twenty"},  {"--start", "-1"},
         {"--end", "nan"},   {"--start", "5", "--end", "2"}, {"--fps"}, {"--bogus"}, {"--video", ""},
-        {"--gl", "es"},
+        {"--gl", "es"},     {"--jobs", "0"},       {"--stats", "--jobs", "2"},
     };
     expectEachRefusedInOneLine<RenderOptions>(refused);
 }
@@ -499,4 +513,79 @@ TEST(RenderSession, AStartInheritsTheStateOfEveryFrameBeforeIt)
     ASSERT_EQ(frames[0].size(), 31u);
     EXPECT_TRUE(std::equal(frames[1].begin(), frames[1].end(), frames[0].begin() + 20, frames[0].end()));
     EXPECT_NE(frames[0][20], frames[0][30]);
+}
+
+// Two jobs over a stretch that crosses a scene change and a join between their chunks (40 frames at 10 fps):
+// the same frame files, sheet and messages as one job, byte for byte, and a video with the same frames and the
+// soundtrack laid once, decoded to the same samples.
+TEST(RenderJobs, TwoJobsMakeExactlyWhatOneMakes)
+{
+    WorkingDirectory directory("render-jobs");
+    std::string error;
+    ASSERT_TRUE(TextureMaker().writeAll(directory.path.string(), &error)) << error;
+    ASSERT_TRUE(Mp3Maker::write("Quessaly.mp3", Mp3Maker::sweep(40.0, 200.0, 2000.0), &error)) << error;
+    const bool haveFfmpeg = !VideoEncoder::findExecutable("ffmpeg").empty();
+    std::string probes[2];
+    for (const std::string jobs : {"1", "2"}) {
+        std::vector<std::string> args = {"--size", "64x36", "--fps", "10", "--start", "25", "--end", "31", "--quiet",
+                                         "--jobs", jobs, "--frames", "frames-" + jobs, "--sheet", "sheet-" + jobs};
+        if (haveFfmpeg) {
+            args.insert(args.end(), {"--video", "show-" + jobs + ".mp4"});
+        }
+        std::string output;
+        ASSERT_EQ(runScript(QUESSALY_RENDER_PATH + quoted(args) + " >messages-" + jobs, &output), 0);
+        if (haveFfmpeg) {
+            ASSERT_EQ(runScript("ffprobe -v error -count_frames -show_entries stream=codec_type,nb_read_frames show-" +
+                                    jobs + ".mp4; ffmpeg -v error -i show-" + jobs + ".mp4 -map 0:a -f md5 -",
+                                &probes[jobs == "2"]),
+                      0);
+        }
+    }
+    const std::vector<std::string> one = framesIn("frames-1");
+    const std::vector<std::string> two = framesIn("frames-2");
+    ASSERT_EQ(one.size(), 61u);
+    ASSERT_EQ(two.size(), one.size());
+    for (std::size_t i = 0; i < one.size(); ++i) {
+        EXPECT_EQ(contents(one[i]), contents(two[i])) << two[i];
+    }
+    EXPECT_EQ(contents("sheet-1"), contents("sheet-2"));
+    EXPECT_EQ(contents("messages-1"), contents("messages-2"));
+    EXPECT_NE(contents("messages-2").find("MULTICYLINDERTUNNEL"), std::string::npos);
+    EXPECT_NE(probes[1].find("nb_read_frames=61"), std::string::npos) << probes[1];
+    EXPECT_EQ(probes[0], probes[1]);
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path() << " left behind";
+    }
+}
+
+// A worker killed mid-run fails the whole run with the reason, stops the other, and leaves no video, no sheet,
+// no parts and no half-written frame; the frames written whole stay.
+TEST(RenderJobs, AJobThatDiesFailsTheRunAndLeavesNothingHalfMade)
+{
+    WorkingDirectory directory("render-job-dies");
+    const bool haveFfmpeg = !VideoEncoder::findExecutable("ffmpeg").empty();
+    std::vector<std::string> args = {"--size", "32x18", "--fps", "10", "--jobs", "2", "--frames", "frames",
+                                     "--sheet", "sheet.png"};
+    if (haveFfmpeg) {
+        args.insert(args.end(), {"--video", "show.mp4"});
+    }
+    // Once frames appear both workers are drawing; the show has minutes of frames left to draw.
+    const std::string script = QUESSALY_RENDER_PATH + quoted(args) +
+                               " >/dev/null 2>messages & tool=\\$!; "
+                               "timeout 120 bash -c 'until ls frames/frame-* >/dev/null 2>&1; do sleep 0.1; done'; "
+                               "read -r worker rest < /proc/\\$tool/task/\\$tool/children; kill -KILL \\$worker; "
+                               "wait \\$tool; echo \\$?";
+    std::string status;
+    runScript(script, &status);
+    EXPECT_EQ(status, "1\n");
+    const std::string messages = contents("messages");
+    EXPECT_NE(messages.find("was killed by signal 9"), std::string::npos) << messages;
+    EXPECT_FALSE(std::filesystem::exists("show.mp4"));
+    EXPECT_FALSE(std::filesystem::exists("sheet.png"));
+    EXPECT_FALSE(framesIn("frames").empty());
+    for (const std::string folder : {".", "frames"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path() << " left behind";
+        }
+    }
 }

@@ -5,8 +5,10 @@
 #include "tools/assets/TextRenderer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -27,7 +29,7 @@ ContactSheet::ContactSheet(int frameWidth, int frameHeight)
 void ContactSheet::addScene(const std::string& keyword, double start, double end)
 {
     for (int quarter = 1; quarter <= 3; ++quarter) {
-        slots.push_back({keyword, start + (end - start) * quarter / 4.0, false, {}});
+        slots.push_back({keyword, start + (end - start) * quarter / 4.0, false, 0.0, {}});
     }
 }
 
@@ -71,8 +73,86 @@ void ContactSheet::offer(double time, const std::vector<std::uint8_t>& frame)
         if (!slot.filled && time >= slot.time) {
             shrink(frame, slot.thumbnail);
             slot.filled = true;
+            slot.filledAt = time;
         }
     }
+}
+
+void ContactSheet::takeEarlierFrames(const ContactSheet& part)
+{
+    for (std::size_t i = 0; i < slots.size() && i < part.slots.size(); ++i) {
+        const Slot& offered = part.slots[i];
+        if (offered.filled && (!slots[i].filled || offered.filledAt < slots[i].filledAt)) {
+            slots[i] = offered;
+        }
+    }
+}
+
+bool ContactSheet::saveSlots(const std::string& path, std::string* error) const
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        *error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const std::uint32_t header[3] = {static_cast<std::uint32_t>(slots.size()), kThumbnailWidth,
+                                     static_cast<std::uint32_t>(thumbnailHeight)};
+    bool written = std::fwrite(header, sizeof header, 1, file) == 1;
+    for (const Slot& slot : slots) {
+        const std::uint32_t length = static_cast<std::uint32_t>(slot.keyword.size());
+        const std::uint8_t filled = slot.filled ? 1 : 0;
+        written = written && std::fwrite(&length, sizeof length, 1, file) == 1 &&
+                  std::fwrite(slot.keyword.data(), 1, length, file) == length &&
+                  std::fwrite(&slot.time, sizeof slot.time, 1, file) == 1 &&
+                  std::fwrite(&filled, 1, 1, file) == 1 && std::fwrite(&slot.filledAt, sizeof slot.filledAt, 1, file) == 1;
+        if (slot.filled) {
+            written = written && std::fwrite(slot.thumbnail.data(), 1, slot.thumbnail.size(), file) == slot.thumbnail.size();
+        }
+    }
+    const int reason = errno;
+    if (std::fclose(file) != 0 || !written) {
+        *error = "cannot write " + path + ": " + std::strerror(written ? errno : reason);
+        return false;
+    }
+    return true;
+}
+
+bool ContactSheet::loadSlots(const std::string& path, std::string* error)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        *error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::uint32_t header[3] = {};
+    bool read = std::fread(header, sizeof header, 1, file) == 1 && header[1] == kThumbnailWidth &&
+                static_cast<int>(header[2]) == thumbnailHeight;
+    std::vector<Slot> loaded(read ? header[0] : 0);
+    const std::size_t thumbnailBytes = static_cast<std::size_t>(kThumbnailWidth) * thumbnailHeight * 4;
+    for (Slot& slot : loaded) {
+        std::uint32_t length = 0;
+        std::uint8_t filled = 0;
+        read = read && std::fread(&length, sizeof length, 1, file) == 1 && length < 256;
+        slot.keyword.resize(read ? length : 0);
+        read = read && std::fread(slot.keyword.data(), 1, length, file) == length &&
+               std::fread(&slot.time, sizeof slot.time, 1, file) == 1 && std::fread(&filled, 1, 1, file) == 1 &&
+               std::fread(&slot.filledAt, sizeof slot.filledAt, 1, file) == 1;
+        slot.filled = filled != 0;
+        if (read && slot.filled) {
+            slot.thumbnail.resize(thumbnailBytes);
+            read = std::fread(slot.thumbnail.data(), 1, thumbnailBytes, file) == thumbnailBytes;
+        }
+        if (!read) {
+            break;
+        }
+    }
+    std::fclose(file);
+    if (!read) {
+        *error = "cannot read " + path + ": not a whole set of contact-sheet slots";
+        return false;
+    }
+    slots = std::move(loaded);
+    return true;
 }
 
 bool ContactSheet::write(const std::string& path, const std::string& fontPath, std::string* error) const

@@ -18,7 +18,7 @@ const char* RenderOptions::usage()
 {
     return "usage: quessaly-render [--size WxH] [--fps N] [--start S] [--end S]\n"
            "                       [--video FILE] [--frames DIR] [--sheet FILE] [--stats] [--quiet]\n"
-           "                       [--draw-path resident|literal] [--gl fixed|shader]\n";
+           "                       [--draw-path resident|literal] [--gl fixed|shader] [--jobs N]\n";
 }
 
 bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
@@ -39,7 +39,7 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
         }
         const bool takesValue = option == "--size" || option == "--fps" || option == "--start" || option == "--end" ||
                                 option == "--video" || option == "--frames" || option == "--sheet" ||
-                                option == "--draw-path" || option == "--gl";
+                                option == "--draw-path" || option == "--gl" || option == "--jobs";
         if (!takesValue) {
             *error = "unknown option '" + option + "' (see --help)";
             return false;
@@ -54,6 +54,8 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
             valid = parseSize(value, &width, &height) && width <= kMaxSide && height <= kMaxSide;
         } else if (option == "--fps") {
             valid = command_line::parseCount(value, &fps) && fps <= kMaxFps;
+        } else if (option == "--jobs") {
+            valid = command_line::parseCount(value, &jobs) && jobs <= kMaxJobs;
         } else if (option == "--start") {
             valid = parseSeconds(value, &start);
         } else if (option == "--end") {
@@ -76,6 +78,11 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
             *error = "invalid value '" + std::string(value) + "' for " + option;
             return false;
         }
+    }
+    // Frame times are only worth measuring with the processor to themselves.
+    if (stats && jobs > 1) {
+        *error = "--stats measures frames in one job: leave out --jobs or give --jobs 1";
+        return false;
     }
     if (end >= 0.0 && end < start) {
         *error = "--end must not come before --start";

@@ -18,10 +18,15 @@ struct RenderOptions {
     bool stats = false;
     bool quiet = false;
     bool help = false;
+    int jobs = 0; // worker processes; 0: as many as pay on this machine
     DrawPath::Kind drawPath = DrawPath::Resident;
     gl::Backend glBackend = gl::Backend::Fixed;
     // Not on the command line: the shader back end's lines as on OpenGL ES on any context, for comparisons.
     bool linesAsOnES = false;
+    // Not on the command line: the contact sheet's slots are saved for joining instead of the sheet itself.
+    bool sheetAsSlots = false;
+
+    static constexpr int kMaxJobs = 64;
 
     // Fills the options from argv; false with a one-line reason in `error` on anything it cannot use.
     bool parse(int argc, const char* const* argv, std::string* error);

@@ -35,7 +35,6 @@
 namespace {
 
 constexpr const char* kSoundtrack = "Quessaly.mp3";
-constexpr const char* kLabelFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 double threadCpuSeconds()
 {
@@ -64,6 +63,8 @@ std::string framePath(const std::string& directory, long index)
 struct FrameInfo {
     bool timed = false;
     double time = 0.0;
+    long index = 0;      // in the stretch from --start
+    bool wanted = false; // in the stretch and accepted by the filter
 };
 
 } // namespace
@@ -75,17 +76,15 @@ RenderSession::RenderSession(const RenderOptions& options, std::vector<SceneRow>
 {
 }
 
-int RenderSession::run(std::string* error)
+bool RenderSession::checkDestinations(const RenderOptions& options, std::string* ffmpeg, std::string* error)
 {
     const auto fail = [error](const std::string& reason) {
         *error = reason;
-        return 1;
+        return false;
     };
-
-    std::string ffmpeg;
     if (!options.video.empty()) {
-        ffmpeg = VideoEncoder::findExecutable("ffmpeg");
-        if (ffmpeg.empty()) {
+        *ffmpeg = VideoEncoder::findExecutable("ffmpeg");
+        if (ffmpeg->empty()) {
             return fail("ffmpeg not found on PATH: it is needed for --video (Debian package ffmpeg)");
         }
     }
@@ -102,6 +101,20 @@ int RenderSession::run(std::string* error)
             return fail(unwritable);
         }
     }
+    return true;
+}
+
+int RenderSession::run(std::string* error)
+{
+    const auto fail = [error](const std::string& reason) {
+        *error = reason;
+        return 1;
+    };
+
+    std::string ffmpeg;
+    if (!checkDestinations(options, &ffmpeg, error)) {
+        return 1;
+    }
 
     // Headless whatever the machine has: no display, no sound card.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
@@ -116,11 +129,8 @@ int RenderSession::run(std::string* error)
     bool haveWaiting = false;
     std::vector<std::pair<FrameInfo, std::vector<std::uint8_t>>> ready;
 
-    const auto inRange = [this](const FrameInfo& info) {
-        return info.timed && info.time + 1e-9 >= options.start && (options.end < 0.0 || info.time <= options.end + 1e-9);
-    };
     CapturingWindow capturing(window, [&] {
-        if (!reader || !inRange(drawing)) {
+        if (!reader || !drawing.wanted) {
             return;
         }
         if (reader->queue(pixels) && haveWaiting) {
@@ -168,7 +178,7 @@ int RenderSession::run(std::string* error)
             for (int y = 0; y < options.height; ++y) {
                 std::memcpy(&topDown[y * rowBytes], &frame[(options.height - 1 - y) * rowBytes], rowBytes);
             }
-            if (!PngWriter::write(framePath(options.framesDirectory, written), options.width, options.height, topDown,
+            if (!PngWriter::write(framePath(options.framesDirectory, info.index), options.width, options.height, topDown,
                                   &failure)) {
                 return false;
             }
@@ -184,6 +194,7 @@ int RenderSession::run(std::string* error)
     };
 
     long timedFrame = 0;
+    long stretchFrame = 0;
     bool running = true;
     bool endedByItself = false;
     UnseenFrames leadIn; // the frames before --start
@@ -200,8 +211,12 @@ int RenderSession::run(std::string* error)
             clock.setFrame(timedFrame);
             drawing.timed = true;
             drawing.time = time;
+            if (time + 1e-9 >= options.start) {
+                drawing.index = stretchFrame++;
+                drawing.wanted = !frameFilter || frameFilter(drawing.index);
+            }
         }
-        const bool leadingIn = drawing.timed && drawing.time + 1e-9 < options.start;
+        const bool leadingIn = drawing.timed && !drawing.wanted;
         leadIn.set(leadingIn);
         const auto wallStart = std::chrono::steady_clock::now();
         const double cpuStart = threadCpuSeconds();
@@ -226,6 +241,9 @@ int RenderSession::run(std::string* error)
         }
         ready.clear();
         progress.update(timedFrame, scene);
+        if (progressSink) {
+            progressSink(scene);
+        }
     }
     if (haveWaiting && reader->flush(pixels) && !deliver(waiting, pixels)) {
         shell.shutDown();
@@ -243,8 +261,12 @@ int RenderSession::run(std::string* error)
             return fail(failure);
         }
     }
-    if (!options.sheet.empty() && !sheet.write(options.sheet, kLabelFont, &failure)) {
-        return fail(failure);
+    if (!options.sheet.empty()) {
+        const bool saved = options.sheetAsSlots ? sheet.saveSlots(options.sheet, &failure)
+                                                : sheet.write(options.sheet, ContactSheet::kLabelFont, &failure);
+        if (!saved) {
+            return fail(failure);
+        }
     }
     if (options.stats) {
         std::printf("loading: %.3f s, from the loader's construction to the start of the music\n", shell.loadingSeconds);

@@ -25,6 +25,17 @@ public:
     using FrameSink = std::function<bool(double time, const std::vector<std::uint8_t>& rgba, std::string* error)>;
     void setFrameSink(FrameSink sink) { frameSink = std::move(sink); }
 
+    // Draws only the frames of the stretch it accepts (index 0: the first frame at or after --start) and plays
+    // the others as the frames before --start are played: for a run in parts, each drawing its own.
+    using FrameFilter = std::function<bool(long index)>;
+    void setFrameFilter(FrameFilter filter) { frameFilter = std::move(filter); }
+    // Told the scene of every frame played, for a progress display of its own.
+    using ProgressSink = std::function<void(const std::string& scene)>;
+    void setProgressSink(ProgressSink sink) { progressSink = std::move(sink); }
+
+    // Tries every destination the options name, so a bad path costs no rendering; finds ffmpeg for --video.
+    static bool checkDestinations(const RenderOptions& options, std::string* ffmpeg, std::string* error);
+
     const FrameStatistics& statistics() const { return stats; }
     long framesWritten() const { return written; }
     long framesRendered() const { return rendered; }
@@ -34,6 +45,8 @@ private:
     std::vector<SceneRow> scenes;
     FrameStatistics stats;
     FrameSink frameSink;
+    FrameFilter frameFilter;
+    ProgressSink progressSink;
     long written = 0;
     long rendered = 0;
 };

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -18,6 +19,18 @@ extern char** environ;
 namespace {
 
 constexpr std::size_t kKeptMessageBytes = 4096;
+
+void addSoundtrackInput(std::vector<std::string>& args, const std::string& audioPath, double audioOffset)
+{
+    char offset[32];
+    std::snprintf(offset, sizeof offset, "%.6f", audioOffset);
+    args.insert(args.end(), {"-ss", offset, "-i", audioPath});
+}
+
+void addSoundtrackEncoding(std::vector<std::string>& args)
+{
+    args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k", "-shortest"});
+}
 
 } // namespace
 
@@ -59,15 +72,13 @@ std::vector<std::string> VideoEncoder::arguments(const std::string& output, int 
                                      "-s", std::to_string(width) + "x" + std::to_string(height),
                                      "-framerate", std::to_string(fps), "-i", "pipe:0"};
     if (!audioPath.empty()) {
-        char offset[32];
-        std::snprintf(offset, sizeof offset, "%.6f", audioOffset);
-        args.insert(args.end(), {"-ss", offset, "-i", audioPath});
+        addSoundtrackInput(args, audioPath, audioOffset);
     }
     // GL rows come bottom first.
     args.insert(args.end(), {"-vf", "vflip", "-c:v", "libx264", "-preset", "medium", "-crf", "18",
                              "-pix_fmt", "yuv420p"});
     if (!audioPath.empty()) {
-        args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k", "-shortest"});
+        addSoundtrackEncoding(args);
     }
     args.push_back(output);
     return args;
@@ -75,6 +86,49 @@ std::vector<std::string> VideoEncoder::arguments(const std::string& output, int 
 
 bool VideoEncoder::open(const std::string& ffmpeg, const std::string& output, int width, int height, int fps,
                         const std::string& audioPath, double audioOffset, std::string* error)
+{
+    destination = std::make_unique<PartialFile>(output);
+    return spawn(ffmpeg, arguments(destination->temporaryPath(), width, height, fps, audioPath, audioOffset), error);
+}
+
+bool VideoEncoder::join(const std::string& ffmpeg, const std::vector<std::string>& parts, const std::string& listPath,
+                        const std::string& output, const std::string& audioPath, double audioOffset,
+                        std::string* error)
+{
+    std::FILE* list = std::fopen(listPath.c_str(), "w");
+    if (list == nullptr) {
+        *error = "cannot write " + listPath + ": " + std::strerror(errno);
+        return false;
+    }
+    for (const std::string& part : parts) {
+        // ffmpeg reads names in the list from the list's folder; in single quotes, a quote is closed, escaped
+        // and reopened.
+        std::string quoted;
+        for (char c : std::filesystem::absolute(part).string()) {
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        }
+        std::fprintf(list, "file '%s'\n", quoted.c_str());
+    }
+    if (std::fclose(list) != 0) {
+        *error = "cannot write " + listPath + ": " + std::strerror(errno);
+        return false;
+    }
+    destination = std::make_unique<PartialFile>(output);
+    std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-xerror", "-y",
+                                     "-f", "concat", "-safe", "0", "-i", listPath};
+    if (!audioPath.empty()) {
+        addSoundtrackInput(args, audioPath, audioOffset);
+        args.insert(args.end(), {"-map", "0:v", "-map", "1:a"});
+    }
+    args.insert(args.end(), {"-c:v", "copy"});
+    if (!audioPath.empty()) {
+        addSoundtrackEncoding(args);
+    }
+    args.push_back(destination->temporaryPath());
+    return spawn(ffmpeg, args, error) && close(error);
+}
+
+bool VideoEncoder::spawn(const std::string& ffmpeg, const std::vector<std::string>& args, std::string* error)
 {
     int frames[2];
     int errors[2];
@@ -95,9 +149,6 @@ bool VideoEncoder::open(const std::string& ffmpeg, const std::string& output, in
     posix_spawn_file_actions_adddup2(&actions, frames[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errors[1], STDERR_FILENO);
 
-    destination = std::make_unique<PartialFile>(output);
-    const std::vector<std::string> args =
-        arguments(destination->temporaryPath(), width, height, fps, audioPath, audioOffset);
     std::vector<char*> argv;
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));

@@ -26,11 +26,18 @@ public:
     // Ends the stream, waits for ffmpeg and names the video; false when any of it failed.
     bool close(std::string* error);
 
+    // Joins silent videos made by open() with an empty audio path, in order, into `output` with the soundtrack
+    // laid once from `audioOffset`. The parts' pictures are copied, not encoded again: no frame is added, lost
+    // or changed at a join. `listPath` is where ffmpeg's list of the parts is written.
+    bool join(const std::string& ffmpeg, const std::vector<std::string>& parts, const std::string& listPath,
+              const std::string& output, const std::string& audioPath, double audioOffset, std::string* error);
+
     // The arguments ffmpeg is started with.
     static std::vector<std::string> arguments(const std::string& output, int width, int height, int fps,
                                               const std::string& audioPath, double audioOffset);
 
 private:
+    bool spawn(const std::string& ffmpeg, const std::vector<std::string>& args, std::string* error);
     void readMessages();
     // Waits for ffmpeg to end, its error output included; its wait status.
     int finish();

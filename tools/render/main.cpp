@@ -1,4 +1,5 @@
 #include "app/AssetFolder.h"
+#include "tools/render/ParallelRender.h"
 #include "tools/render/RenderOptions.h"
 #include "tools/render/RenderSession.h"
 
@@ -19,8 +20,15 @@ int main(int argc, char** argv)
     }
     // In the build tree the render tool sits two folders below the build's assets/.
     AssetFolder::choose(AssetFolder::standardFolders({"assets/", "../../assets/"}));
-    RenderSession session(options);
-    const int status = session.run(&error);
+    // Statistics time one process alone, so --stats renders in one job unless told otherwise (which is refused).
+    const int jobs = options.jobs > 0 ? options.jobs : options.stats ? 1 : ParallelRender::defaultJobs(options);
+    int status = 0;
+    if (jobs > 1) {
+        status = ParallelRender(options, jobs).run(&error);
+    } else {
+        RenderSession session(options);
+        status = session.run(&error);
+    }
     if (status != 0) {
         std::fprintf(stderr, "quessaly-render: %s\n", error.c_str());
     }
