@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps configure build test bench run video fuzz sanitize clean install package windows windows-test
+.PHONY: all deps configure build test bench bench-gpu run video fuzz sanitize clean install package windows windows-test
 
 all: build
 
@@ -38,7 +38,13 @@ install: build
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB
 
-# Renders the whole show to build/quessaly.mp4 (1280x720, 60 fps, with the soundtrack).
+# What a frame costs a machine with a GPU: Mesa's no-op driver keeps our work and the GL driver's front end and
+# drops the pixels and vertices a GPU would take. The whole show at 1280x720 and 60 fps, judged per scene.
+bench-gpu: build
+	@cd $(BUILD_DIR)/assets && GALLIUM_NOOP=1 ../tools/render/quessaly-render --size 1280x720 --fps 60 --stats \
+		--quiet | awk -f $(CURDIR)/scripts/bench-gpu.awk
+
+# Renders the whole show to build/quessaly.mp4 (1280x720, 60 fps, with the soundtrack), a job a processor.
 video: build
 	@cd $(BUILD_DIR)/assets && ../tools/render/quessaly-render --size 1280x720 --fps 60 --video ../quessaly.mp4
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include <new>
 #include <sched.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,6 +81,7 @@ std::string describeEnd(int status)
 struct ParallelRender::Board {
     std::atomic<long> nextChunk{0};
     std::atomic<long> framesWritten{0};
+    std::atomic<long> framesByJob[RenderOptions::kMaxJobs] = {};
     double firstFrameTime = 0.0; // written once, by the worker that draws the stretch's first frame
     bool haveFirstFrame = false;
     char reasons[RenderOptions::kMaxJobs][kReasonBytes] = {};
@@ -177,6 +180,7 @@ int ParallelRender::work(int job)
             return false;
         }
         board->framesWritten.fetch_add(1);
+        board->framesByJob[job].fetch_add(1);
         return true;
     });
 
@@ -245,9 +249,12 @@ int ParallelRender::run(std::string* error)
     ProgressBar progress(stretchFrames(options), !options.quiet);
     const std::string label = std::to_string(workers.size()) + " jobs";
     std::size_t running = workers.size();
+    std::vector<double> processorSeconds(workers.size(), 0.0);
+    const auto started = std::chrono::steady_clock::now();
     while (running > 0 && failure.empty()) {
         int status = 0;
-        const pid_t ended = waitpid(-1, &status, WNOHANG);
+        rusage usage{};
+        const pid_t ended = wait4(-1, &status, WNOHANG, &usage);
         if (ended > 0) {
             const auto found = std::find(workers.begin(), workers.end(), ended);
             if (found == workers.end()) {
@@ -256,6 +263,8 @@ int ParallelRender::run(std::string* error)
             const int job = static_cast<int>(found - workers.begin());
             finished[job] = true;
             --running;
+            processorSeconds[job] = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                                    (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
             if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
                 const std::string reason = board->reasons[job];
                 failure = "job " + std::to_string(job + 1) + " of " + std::to_string(jobs) + " " + describeEnd(status) +
@@ -275,6 +284,16 @@ int ParallelRender::run(std::string* error)
     if (failure.empty()) {
         progress.update(board->framesWritten.load(), label);
         progress.finish();
+    }
+    // What each job cost, ffmpeg included: the figures that tell how the run would scale.
+    if (failure.empty() && !options.quiet) {
+        std::fprintf(stderr, "%zu jobs in %.1f s:", workers.size(),
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        for (std::size_t job = 0; job < workers.size(); ++job) {
+            std::fprintf(stderr, "%s %ld frames in %.1f s of processor time", job == 0 ? "" : ",",
+                         board->framesByJob[job].load(), processorSeconds[job]);
+        }
+        std::fprintf(stderr, "\n");
     }
     if (failure.empty() && join(&failure)) {
         abandon();
