@@ -145,7 +145,12 @@ int RenderSession::run(std::string* error)
     if (!shell.startUp()) {
         return fail("cannot open an offscreen GL context: " + window.lastError());
     }
-    reader = std::make_unique<FrameReader>(options.width, options.height);
+    // Frames nobody takes are not read back: a --stats run times what the player does, not a copy it never makes.
+    const bool framesTaken = !options.video.empty() || !options.framesDirectory.empty() || !options.sheet.empty() ||
+                             frameSink != nullptr;
+    if (framesTaken) {
+        reader = std::make_unique<FrameReader>(options.width, options.height);
+    }
 
     VideoEncoder video;
     ContactSheet sheet(options.width, options.height);
@@ -245,12 +250,14 @@ int RenderSession::run(std::string* error)
             progressSink(scene);
         }
     }
-    if (haveWaiting && reader->flush(pixels) && !deliver(waiting, pixels)) {
+    if (haveWaiting && reader && reader->flush(pixels) && !deliver(waiting, pixels)) {
         shell.shutDown();
         return fail(failure);
     }
     progress.finish();
-    reader->release();
+    if (reader) {
+        reader->release();
+    }
     shell.shutDown();
 
     if (!options.video.empty()) {
