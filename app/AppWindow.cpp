@@ -1,20 +1,19 @@
 #include "app/AppWindow.h"
 
 #include "gl/GL.h"
+#include "platform/KeyCode.h"
 
 #include <cstdio>
 
 namespace {
 
-constexpr int kEnter = 13;
-constexpr int kAlt = 18;
 constexpr const char* kTitle = "Vantorel - Quessaly";
 constexpr const char* kFullscreenQuestion =
     "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?";
 
 } // namespace
 
-AppWindow::AppWindow(PlatformWindow& platform, int width, int height, AbstractInputController* inputController,
+AppWindow::AppWindow(Platform platform, int width, int height, AbstractInputController* inputController,
                      AbstractMotionController* motionController, float* timeValue)
     : platform(platform), timeValue(timeValue), width(width), height(height), motionController(motionController),
       inputController(inputController)
@@ -24,9 +23,9 @@ AppWindow::AppWindow(PlatformWindow& platform, int width, int height, AbstractIn
 // Tears down, shows the message, then the platform's own reason on standard error.
 bool AppWindow::fail(const char* message)
 {
-    const std::string reason = platform.lastError();
+    const std::string reason = platform.window.lastError();
     closeWindow();
-    platform.messageBox(message, "ERROR", MessageBoxButtons::Ok, MessageBoxIcon::Exclamation);
+    platform.dialogs.messageBox(message, "ERROR", MessageBoxButtons::Ok, MessageBoxIcon::Exclamation);
     if (!reason.empty()) {
         std::fprintf(stderr, "%s\n", reason.c_str());
     }
@@ -35,9 +34,9 @@ bool AppWindow::fail(const char* message)
 
 bool AppWindow::openWindow()
 {
-    if (!platform.registerClass()) {
-        const std::string reason = platform.lastError();
-        platform.messageBox("Failed To Register The Window Class.", "ERROR", MessageBoxButtons::Ok,
+    if (!platform.window.registerClass()) {
+        const std::string reason = platform.window.lastError();
+        platform.dialogs.messageBox("Failed To Register The Window Class.", "ERROR", MessageBoxButtons::Ok,
                             MessageBoxIcon::Exclamation);
         if (!reason.empty()) {
             std::fprintf(stderr, "%s\n", reason.c_str());
@@ -45,18 +44,18 @@ bool AppWindow::openWindow()
         return false;
     }
 
-    if (fullscreen && !platform.setDisplayMode(width, height, bitsPerPixel)) {
-        const MessageBoxAnswer answer = platform.messageBox(kFullscreenQuestion, "ERROR", MessageBoxButtons::YesNo,
+    if (fullscreen && !platform.window.setDisplayMode(width, height, bitsPerPixel)) {
+        const MessageBoxAnswer answer = platform.dialogs.messageBox(kFullscreenQuestion, "ERROR", MessageBoxButtons::YesNo,
                                                             MessageBoxIcon::Exclamation);
         if (answer == MessageBoxAnswer::Yes) {
             fullscreen = false;
         } else {
-            platform.messageBox("Program Will Now Close.", "ERROR", MessageBoxButtons::Ok, MessageBoxIcon::Stop);
+            platform.dialogs.messageBox("Program Will Now Close.", "ERROR", MessageBoxButtons::Ok, MessageBoxIcon::Stop);
             return false;
         }
     }
     if (fullscreen) {
-        platform.showCursor(false);
+        platform.window.showCursor(false);
     }
 
     PixelFormat format;
@@ -64,46 +63,46 @@ bool AppWindow::openWindow()
     format.depthBits = 16;
     format.doubleBuffered = true;
 
-    window = platform.createWindow(kTitle, width, height, fullscreen, format);
+    window = platform.window.createWindow(kTitle, width, height, fullscreen, format);
     if (window == nullptr) {
         return fail("Window Creation Error.");
     }
-    deviceContext = platform.acquireDeviceContext(window);
+    deviceContext = platform.window.acquireDeviceContext(window);
     if (deviceContext == nullptr) {
         return fail("Can't Create A GL Device Context.");
     }
-    const int formatNumber = platform.choosePixelFormat(deviceContext, format);
+    const int formatNumber = platform.window.choosePixelFormat(deviceContext, format);
     if (formatNumber == 0) {
         return fail("Can't Find A Suitable PixelFormat.");
     }
-    if (!platform.setPixelFormat(deviceContext, formatNumber, format)) {
+    if (!platform.window.setPixelFormat(deviceContext, formatNumber, format)) {
         return fail("Can't Set The PixelFormat.");
     }
     renderingContext = createContext();
     if (renderingContext == nullptr) {
         return fail("Can't Create A GL Rendering Context.");
     }
-    if (!platform.makeCurrent(deviceContext, renderingContext)) {
+    if (!platform.window.makeCurrent(deviceContext, renderingContext)) {
         return fail("Can't Activate The GL Rendering Context.");
     }
 
-    platform.showWindow(window);
+    platform.window.showWindow(window);
     resizeViewport(width, height);
-    return platform.loadGLEntryPoints();
+    return platform.window.loadGLEntryPoints();
 }
 
 // The fixed back end needs a compatibility context. Where the driver has none, the shader back end takes
 // over on a core or ES context; the shader back end asks for those only.
-PlatformWindow::Handle AppWindow::createContext()
+RenderingContext* AppWindow::createContext()
 {
     const bool shaders = gl::current() == gl::Backend::Shader;
     if (!shaders) {
-        if (PlatformWindow::Handle context = platform.createContext(deviceContext, ContextProfile::Compatibility)) {
+        if (RenderingContext* context = platform.window.createContext(deviceContext, ContextProfile::Compatibility)) {
             return context;
         }
     }
     for (ContextProfile profile : {ContextProfile::Core, ContextProfile::ES}) {
-        if (PlatformWindow::Handle context = platform.createContext(deviceContext, profile)) {
+        if (RenderingContext* context = platform.window.createContext(deviceContext, profile)) {
             if (!shaders) {
                 gl::select(gl::Backend::Shader);
                 std::fprintf(stderr, "No GL compatibility context: drawing through shaders on OpenGL %s\n",
@@ -117,39 +116,39 @@ PlatformWindow::Handle AppWindow::createContext()
 
 void AppWindow::reportShutdownError(const char* message)
 {
-    platform.messageBox(message, "SHUTDOWN ERROR", MessageBoxButtons::Ok, MessageBoxIcon::Information);
+    platform.dialogs.messageBox(message, "SHUTDOWN ERROR", MessageBoxButtons::Ok, MessageBoxIcon::Information);
 }
 
 void AppWindow::closeWindow()
 {
     if (fullscreen) {
-        platform.restoreDisplayMode();
-        platform.showCursor(true);
+        platform.window.restoreDisplayMode();
+        platform.window.showCursor(true);
     }
     if (renderingContext != nullptr) {
         gl::releaseDeviceObjects();
-        if (!platform.makeCurrent(nullptr, nullptr)) {
+        if (!platform.window.makeCurrent(nullptr, nullptr)) {
             reportShutdownError("Release Of DC And RC Failed.");
         }
-        if (!platform.deleteContext(renderingContext)) {
+        if (!platform.window.deleteContext(renderingContext)) {
             reportShutdownError("Release Rendering Context Failed.");
         }
         renderingContext = nullptr;
     }
     // Handles are dropped once released, so a second close releases nothing twice.
     if (deviceContext != nullptr) {
-        if (!platform.releaseDeviceContext(window, deviceContext)) {
+        if (!platform.window.releaseDeviceContext(window, deviceContext)) {
             reportShutdownError("Release Device Context Failed.");
         }
         deviceContext = nullptr;
     }
     if (window != nullptr) {
-        if (!platform.destroyWindow(window)) {
+        if (!platform.window.destroyWindow(window)) {
             reportShutdownError("Could Not Release hWnd.");
         }
         window = nullptr;
     }
-    if (!platform.unregisterClass()) {
+    if (!platform.window.unregisterClass()) {
         reportShutdownError("Could Not Unregister Class.");
     }
 }
@@ -177,12 +176,12 @@ void AppWindow::windowProc(const WindowMessage& message)
         active = !message.minimized;
         break;
     case WindowMessage::Type::Close:
-        platform.postQuitMessage();
+        platform.events.postQuitMessage();
         break;
     case WindowMessage::Type::KeyDown:
     case WindowMessage::Type::SystemKeyDown:
         // Only the press switches: a held Enter repeats its key-down messages.
-        if (message.key == kEnter && keys[kAlt] != 0 && keys[kEnter] == 0) {
+        if (message.key == KeyCode::kEnter && keys[KeyCode::kAlt] != 0 && keys[KeyCode::kEnter] == 0) {
             toggleFullscreen();
         }
         if (keyInRange) {
@@ -210,17 +209,17 @@ void AppWindow::toggleFullscreen()
         return;
     }
     if (fullscreen) {
-        if (platform.setFullscreen(window, false)) {
-            platform.restoreDisplayMode();
-            platform.showCursor(true);
+        if (platform.window.setFullscreen(window, false)) {
+            platform.window.restoreDisplayMode();
+            platform.window.showCursor(true);
             fullscreen = false;
         }
         return;
     }
-    if (platform.setDisplayMode(width, height, bitsPerPixel) && platform.setFullscreen(window, true)) {
-        platform.showCursor(false);
+    if (platform.window.setDisplayMode(width, height, bitsPerPixel) && platform.window.setFullscreen(window, true)) {
+        platform.window.showCursor(false);
         fullscreen = true;
         return;
     }
-    std::fprintf(stderr, "No fullscreen %dx%d: %s\n", width, height, platform.lastError().c_str());
+    std::fprintf(stderr, "No fullscreen %dx%d: %s\n", width, height, platform.window.lastError().c_str());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PlatformWindow.h"
+#include "platform/Platform.h"
 
 #include <cstdint>
 
@@ -13,7 +13,7 @@ class LoadingScene;
 // value and the current scene. One exists for the life of the process.
 class AppWindow {
 public:
-    AppWindow(PlatformWindow& platform, int width, int height, AbstractInputController* inputController,
+    AppWindow(Platform platform, int width, int height, AbstractInputController* inputController,
               AbstractMotionController* motionController, float* timeValue);
 
     // True when the window, the GL context and the GL entry points are ready; every failure but the
@@ -30,12 +30,12 @@ public:
     // size message that follows sets the projection.
     void toggleFullscreen();
 
-    PlatformWindow& platform;
+    Platform platform;
     std::uint32_t loadedSceneCount = 0;
     std::uint8_t keys[256] = {};
-    PlatformWindow::Handle deviceContext = nullptr;
-    PlatformWindow::Handle renderingContext = nullptr;
-    PlatformWindow::Handle window = nullptr;
+    DeviceContext* deviceContext = nullptr;
+    RenderingContext* renderingContext = nullptr;
+    NativeWindow* window = nullptr;
     bool active = true;
     bool fullscreen = true;
     float* timeValue;
@@ -49,6 +49,6 @@ public:
 
 private:
     bool fail(const char* message);
-    PlatformWindow::Handle createContext();
+    RenderingContext* createContext();
     void reportShutdownError(const char* message);
 };

@@ -5,7 +5,7 @@
 #include "app/MusicStream.h"
 #include "app/QuitRequest.h"
 #include "platform/AudioDevice.h"
-#include "platform/PlatformWindow.h"
+#include "platform/KeyCode.h"
 #include "sequence/KeyboardInputController.h"
 #include "sequence/KeyboardMotionController.h"
 #include "sequence/TextureTable.h"
@@ -14,23 +14,19 @@
 
 namespace {
 
-constexpr int kEscape = 27;
-constexpr int kAlt = 18;
-constexpr int kF4 = 115;
-constexpr int kEnter = 13;
 // The keys the shell and the window act on; every other key's state is recorded and read by nobody.
-constexpr int kShellKeys[] = {kEscape, kAlt, kF4, kEnter};
+constexpr int kShellKeys[] = {KeyCode::kEscape, KeyCode::kAlt, KeyCode::kF4, KeyCode::kEnter};
 // A 60 Hz display's frame: effects that advance once a frame keep their pace while nobody sees them.
 constexpr std::chrono::microseconds kUnseenFrame{16667};
 
 } // namespace
 
-DemoShell::DemoShell(PlatformWindow& platform, AudioDevice* audio, int width, int height)
+DemoShell::DemoShell(Platform platform, AudioDevice* audio, int width, int height)
     : DemoShell(platform, audio, width, height, showScenes())
 {
 }
 
-DemoShell::DemoShell(PlatformWindow& platform, AudioDevice* audio, int width, int height,
+DemoShell::DemoShell(Platform platform, AudioDevice* audio, int width, int height,
                      std::vector<SceneRow> scenes)
     : platform(platform), audio(audio), scenes(std::move(scenes))
 {
@@ -60,7 +56,7 @@ bool DemoShell::startUp()
     }
     application->resizeViewport(application->width, application->height);
 
-    setQuitTarget(&platform);
+    setQuitTarget(&platform.events);
     MusicStream::instance().device = audio;
     loadingStarted = std::chrono::steady_clock::now();
     loadingScene = std::make_unique<LoadingScene>(application.get(), &timeValue, scenes);
@@ -83,7 +79,7 @@ bool DemoShell::runFrame()
     // that is already down or up) does not take the frame's turn: a flood of typed keys cannot hold
     // Escape, Alt+F4 or a close request back by more than two frames.
     WindowMessage message;
-    while (platform.takeMessage(message)) {
+    while (platform.events.takeMessage(message)) {
         if (message.type == WindowMessage::Type::Quit) {
             quitRetrieved = true;
             break;
@@ -119,16 +115,19 @@ bool DemoShell::runFrame()
         }
     }
     if (shown) {
-        platform.swapBuffers(application->deviceContext);
+        if (beforeSwap) {
+            beforeSwap();
+        }
+        platform.window.swapBuffers(application->deviceContext);
     } else {
         std::this_thread::sleep_for(kUnseenFrame);
     }
 
-    if (application->keys[kEscape]) {
-        platform.postQuitMessage();
+    if (application->keys[KeyCode::kEscape]) {
+        platform.events.postQuitMessage();
     }
-    if (application->keys[kAlt] && application->keys[kF4]) {
-        platform.postQuitMessage();
+    if (application->keys[KeyCode::kAlt] && application->keys[KeyCode::kF4]) {
+        platform.events.postQuitMessage();
     }
     return !quitRetrieved;
 }

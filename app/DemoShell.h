@@ -2,10 +2,12 @@
 
 #include "app/UnseenFrames.h"
 #include "effects/SceneCatalog.h"
+#include "platform/Platform.h"
 
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,15 +16,14 @@ class AudioDevice;
 class KeyboardInputController;
 class KeyboardMotionController;
 class LoadingScene;
-class PlatformWindow;
 
 // The program: builds the application in order, runs one frame at a time until the quit message
 // arrives, and tears down. The music's position is the clock.
 class DemoShell {
 public:
     // `audio` may be null: the clock then stays at 0 once loading has finished.
-    DemoShell(PlatformWindow& platform, AudioDevice* audio, int width, int height);
-    DemoShell(PlatformWindow& platform, AudioDevice* audio, int width, int height, std::vector<SceneRow> scenes);
+    DemoShell(Platform platform, AudioDevice* audio, int width, int height);
+    DemoShell(Platform platform, AudioDevice* audio, int width, int height, std::vector<SceneRow> scenes);
     ~DemoShell();
 
     // Opens the window and builds the loader with every scene; false when the window could not open.
@@ -40,6 +41,9 @@ public:
     // Begins the music and the timeline `seconds` in, once every scene is loaded: the entries before are
     // passed in the first frame of music, and the one current then starts there.
     void startAt(double seconds);
+    // Called with every frame that is shown, just before the buffers swap, while the back buffer still holds
+    // the frame: where the render tool reads its frames.
+    void setBeforeSwap(std::function<void()> hook) { beforeSwap = std::move(hook); }
 
     float timeValue = -1.0f;
     // Wall time from the loader's construction to the frame that starts the music, every scene loaded;
@@ -61,7 +65,8 @@ private:
     };
     ShellView shellView() const;
 
-    PlatformWindow& platform;
+    Platform platform;
+    std::function<void()> beforeSwap;
     AudioDevice* audio;
     std::vector<SceneRow> scenes;
     std::unique_ptr<KeyboardInputController> inputController;

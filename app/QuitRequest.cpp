@@ -1,12 +1,12 @@
 #include "app/QuitRequest.h"
 
-#include "platform/PlatformWindow.h"
+#include "platform/PlatformEvents.h"
 
 namespace {
-PlatformWindow* quitTarget = nullptr;
+PlatformEvents* quitTarget = nullptr;
 }
 
-void setQuitTarget(PlatformWindow* platform) { quitTarget = platform; }
+void setQuitTarget(PlatformEvents* events) { quitTarget = events; }
 
 void postQuitMessage()
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-class PlatformWindow;
+class PlatformEvents;
 
-// How a scene asks the program to end: the quit message goes to the window the shell opened.
-void setQuitTarget(PlatformWindow* platform);
+// How a scene asks the program to end: the quit message goes to the message queue of the window the shell opened.
+void setQuitTarget(PlatformEvents* events);
 void postQuitMessage();

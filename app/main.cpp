@@ -3,6 +3,8 @@
 #include "app/PlayerOptions.h"
 #include "gl/GL.h"
 #include "platform/SdlAudioDevice.h"
+#include "platform/SdlDialogs.h"
+#include "platform/SdlEvents.h"
 #include "platform/SdlWindow.h"
 
 #include <cstdio>
@@ -42,8 +44,10 @@ int main(int argc, char** argv)
     AssetFolder::choose(AssetFolder::standardFolders());
     gl::select(options.glBackend);
     SdlWindow window;
+    SdlEvents events(window);
+    SdlDialogs dialogs(window);
     SdlAudioDevice audio(options.mute);
-    DemoShell shell(window, &audio, options.width, options.height);
+    DemoShell shell({window, events, dialogs}, &audio, options.width, options.height);
     if (options.windowed) {
         shell.preferWindowed();
     }

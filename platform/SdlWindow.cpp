@@ -8,8 +8,6 @@
 
 namespace {
 
-bool isAltKey(SDL_Keycode key) { return key == SDLK_LALT || key == SDLK_RALT; }
-
 // Mesa 22's no-op driver wrapper (GALLIUM_NOOP) runs a threaded context yet passes on llvmpipe's claim
 // that client-memory vertex arrays can be handed over as they are: the threaded context then takes our
 // client arrays for driver buffers, counts references in them and writes past their ends. Without its
@@ -99,7 +97,7 @@ void SdlWindow::restoreDisplayMode()
     fullscreenModeSet = false;
 }
 
-PlatformWindow::Handle SdlWindow::createWindow(const char* title, int width, int height, bool fullscreen,
+NativeWindow* SdlWindow::createWindow(const char* title, int width, int height, bool fullscreen,
                                                const PixelFormat& format)
 {
     // SDL fixes the frame buffer format when it creates the window, so the attributes go in here.
@@ -124,12 +122,12 @@ PlatformWindow::Handle SdlWindow::createWindow(const char* title, int width, int
         SDL_DestroyWindow(window);
         window = nullptr;
     }
-    return window;
+    return handleOf(window);
 }
 
-bool SdlWindow::destroyWindow(Handle handle)
+bool SdlWindow::destroyWindow(NativeWindow* handle)
 {
-    if (handle != window || window == nullptr) {
+    if (handle != handleOf(window) || window == nullptr) {
         SDL_SetError("not this platform's window");
         return false;
     }
@@ -138,9 +136,9 @@ bool SdlWindow::destroyWindow(Handle handle)
     return true;
 }
 
-bool SdlWindow::setFullscreen(Handle handle, bool fullscreen)
+bool SdlWindow::setFullscreen(NativeWindow* handle, bool fullscreen)
 {
-    if (handle != window || window == nullptr) {
+    if (handle != handleOf(window) || window == nullptr) {
         SDL_SetError("not this platform's window");
         return false;
     }
@@ -151,10 +149,13 @@ bool SdlWindow::setFullscreen(Handle handle, bool fullscreen)
 }
 
 // SDL draws straight into the window: the window is its own device context.
-PlatformWindow::Handle SdlWindow::acquireDeviceContext(Handle handle) { return handle; }
-bool SdlWindow::releaseDeviceContext(Handle, Handle) { return true; }
+DeviceContext* SdlWindow::acquireDeviceContext(NativeWindow* handle)
+{
+    return handle == nullptr ? nullptr : reinterpret_cast<DeviceContext*>(sdlWindow(handle));
+}
+bool SdlWindow::releaseDeviceContext(NativeWindow*, DeviceContext*) { return true; }
 
-int SdlWindow::choosePixelFormat(Handle deviceContext, const PixelFormat& format)
+int SdlWindow::choosePixelFormat(DeviceContext* deviceContext, const PixelFormat& format)
 {
     const bool supported = format.colorBits == 16 || format.colorBits == 24 || format.colorBits == 32;
     if (deviceContext == nullptr || !supported || format.depthBits <= 0) {
@@ -165,13 +166,13 @@ int SdlWindow::choosePixelFormat(Handle deviceContext, const PixelFormat& format
     return 1;
 }
 
-bool SdlWindow::setPixelFormat(Handle deviceContext, int formatNumber, const PixelFormat&)
+bool SdlWindow::setPixelFormat(DeviceContext* deviceContext, int formatNumber, const PixelFormat&)
 {
-    auto* target = static_cast<SDL_Window*>(deviceContext);
+    SDL_Window* target = sdlWindow(deviceContext);
     return formatNumber == 1 && target != nullptr && (SDL_GetWindowFlags(target) & SDL_WINDOW_OPENGL) != 0;
 }
 
-PlatformWindow::Handle SdlWindow::createContext(Handle deviceContext, ContextProfile profile)
+RenderingContext* SdlWindow::createContext(DeviceContext* deviceContext, ContextProfile profile)
 {
     // SDL's own default version for compatibility contexts, which drivers answer with their highest.
     const int versions[][3] = {{SDL_GL_CONTEXT_PROFILE_COMPATIBILITY, 2, 1},
@@ -181,12 +182,12 @@ PlatformWindow::Handle SdlWindow::createContext(Handle deviceContext, ContextPro
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, wanted[0]);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, wanted[1]);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, wanted[2]);
-    return SDL_GL_CreateContext(static_cast<SDL_Window*>(deviceContext));
+    return static_cast<RenderingContext*>(SDL_GL_CreateContext(sdlWindow(deviceContext)));
 }
 
-bool SdlWindow::makeCurrent(Handle deviceContext, Handle context)
+bool SdlWindow::makeCurrent(DeviceContext* deviceContext, RenderingContext* context)
 {
-    if (SDL_GL_MakeCurrent(static_cast<SDL_Window*>(deviceContext), context) != 0) {
+    if (SDL_GL_MakeCurrent(sdlWindow(deviceContext), context) != 0) {
         return false;
     }
     if (context != nullptr) {
@@ -196,7 +197,7 @@ bool SdlWindow::makeCurrent(Handle deviceContext, Handle context)
     return true;
 }
 
-bool SdlWindow::deleteContext(Handle context)
+bool SdlWindow::deleteContext(RenderingContext* context)
 {
     SDL_GL_DeleteContext(context);
     return true;
@@ -220,146 +221,20 @@ bool SdlWindow::loadGLEntryPoints()
     return false;
 }
 
-void SdlWindow::showWindow(Handle handle)
+void SdlWindow::showWindow(NativeWindow* handle)
 {
-    auto* target = static_cast<SDL_Window*>(handle);
+    SDL_Window* target = sdlWindow(handle);
     SDL_ShowWindow(target);
     SDL_RaiseWindow(target);
     SDL_DisableScreenSaver();
 }
 
-void SdlWindow::swapBuffers(Handle deviceContext) { SDL_GL_SwapWindow(static_cast<SDL_Window*>(deviceContext)); }
-
-int SdlWindow::virtualKeyCode(SDL_Keycode key)
-{
-    if (key >= SDLK_a && key <= SDLK_z) {
-        return 'A' + (key - SDLK_a);
-    }
-    if (key >= SDLK_0 && key <= SDLK_9) {
-        return '0' + (key - SDLK_0);
-    }
-    if (key >= SDLK_F1 && key <= SDLK_F12) {
-        return 112 + (key - SDLK_F1);
-    }
-    switch (key) {
-    case SDLK_SPACE:
-        return 32;
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-        return 13;
-    case SDLK_ESCAPE:
-        return 27;
-    case SDLK_LALT:
-    case SDLK_RALT:
-        return 18;
-    default:
-        return 0;
-    }
-}
-
-bool SdlWindow::translate(const SDL_Event& event, WindowMessage& message)
-{
-    message = WindowMessage{};
-    switch (event.type) {
-    case SDL_QUIT:
-        message.type = WindowMessage::Type::Quit;
-        return true;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        const int code = virtualKeyCode(event.key.keysym.sym);
-        // A held key's repeats change nothing and would only queue up in front of the next press.
-        if (code == 0 || event.key.repeat != 0) {
-            return false;
-        }
-        // Keys pressed with Alt held, and Alt itself, arrive as system keys.
-        const bool system = isAltKey(event.key.keysym.sym) || (event.key.keysym.mod & KMOD_ALT) != 0;
-        const bool down = event.type == SDL_KEYDOWN;
-        message.type = system ? (down ? WindowMessage::Type::SystemKeyDown : WindowMessage::Type::SystemKeyUp)
-                              : (down ? WindowMessage::Type::KeyDown : WindowMessage::Type::KeyUp);
-        message.key = code;
-        return true;
-    }
-    case SDL_WINDOWEVENT:
-        switch (event.window.event) {
-        case SDL_WINDOWEVENT_CLOSE:
-            message.type = WindowMessage::Type::Close;
-            return true;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            message.type = WindowMessage::Type::Size;
-            message.width = event.window.data1;
-            message.height = event.window.data2;
-            return true;
-        case SDL_WINDOWEVENT_MINIMIZED:
-        case SDL_WINDOWEVENT_HIDDEN:
-            message.type = WindowMessage::Type::Activate;
-            message.minimized = true;
-            return true;
-        case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_SHOWN:
-            message.type = WindowMessage::Type::Activate;
-            message.minimized = false;
-            return true;
-        default:
-            return false;
-        }
-    default:
-        return false;
-    }
-}
-
-bool SdlWindow::takeMessage(WindowMessage& message)
-{
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        if (translate(event, message)) {
-            if (message.type == WindowMessage::Type::Size && window != nullptr) {
-                // The GL viewport wants pixels, which differ from window units on high-density screens.
-                SDL_GL_GetDrawableSize(window, &message.width, &message.height);
-            }
-            return true;
-        }
-    }
-    return false;
-}
-
-void SdlWindow::postQuitMessage()
-{
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
-}
+void SdlWindow::swapBuffers(DeviceContext* deviceContext) { SDL_GL_SwapWindow(sdlWindow(deviceContext)); }
 
 void SdlWindow::showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
-MessageBoxAnswer SdlWindow::messageBox(const char* text, const char* caption, MessageBoxButtons buttons,
-                                       MessageBoxIcon icon)
-{
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-    Uint32 flags = icon == MessageBoxIcon::Information ? SDL_MESSAGEBOX_INFORMATION
-                   : icon == MessageBoxIcon::Stop      ? SDL_MESSAGEBOX_ERROR
-                                                       : SDL_MESSAGEBOX_WARNING;
-    enum { NoButton = 0, YesButton = 1, OkButton = 2 };
-    SDL_MessageBoxButtonData buttonData[2];
-    int buttonCount = 0;
-    if (buttons == MessageBoxButtons::YesNo) {
-        buttonData[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, YesButton, "Yes"};
-        buttonData[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, NoButton, "No"};
-        buttonCount = 2;
-    } else {
-        buttonData[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, OkButton,
-                         "OK"};
-        buttonCount = 1;
-    }
-    const SDL_MessageBoxData data{flags, window, caption, text, buttonCount, buttonData, nullptr};
-    int pressed = NoButton;
-    // Without a display the box cannot show: a question is then answered No.
-    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
-        pressed = NoButton;
-    }
-    if (buttons == MessageBoxButtons::Ok) {
-        return MessageBoxAnswer::Ok;
-    }
-    return pressed == YesButton ? MessageBoxAnswer::Yes : MessageBoxAnswer::No;
-}
-
 std::string SdlWindow::lastError() { return SDL_GetError(); }
+
+NativeWindow* SdlWindow::handleOf(SDL_Window* window) { return reinterpret_cast<NativeWindow*>(window); }
+SDL_Window* SdlWindow::sdlWindow(NativeWindow* handle) { return reinterpret_cast<SDL_Window*>(handle); }
+SDL_Window* SdlWindow::sdlWindow(DeviceContext* handle) { return reinterpret_cast<SDL_Window*>(handle); }

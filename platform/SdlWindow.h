@@ -16,32 +16,31 @@ public:
     bool unregisterClass() override;
     bool setDisplayMode(int width, int height, int bitsPerPixel) override;
     void restoreDisplayMode() override;
-    Handle createWindow(const char* title, int width, int height, bool fullscreen, const PixelFormat& format) override;
-    bool destroyWindow(Handle window) override;
-    bool setFullscreen(Handle window, bool fullscreen) override;
-    Handle acquireDeviceContext(Handle window) override;
-    bool releaseDeviceContext(Handle window, Handle deviceContext) override;
-    int choosePixelFormat(Handle deviceContext, const PixelFormat& format) override;
-    bool setPixelFormat(Handle deviceContext, int formatNumber, const PixelFormat& format) override;
-    Handle createContext(Handle deviceContext, ContextProfile profile) override;
-    bool makeCurrent(Handle deviceContext, Handle context) override;
-    bool deleteContext(Handle context) override;
+    NativeWindow* createWindow(const char* title, int width, int height, bool fullscreen,
+                               const PixelFormat& format) override;
+    bool destroyWindow(NativeWindow* window) override;
+    bool setFullscreen(NativeWindow* window, bool fullscreen) override;
+    DeviceContext* acquireDeviceContext(NativeWindow* window) override;
+    bool releaseDeviceContext(NativeWindow* window, DeviceContext* deviceContext) override;
+    int choosePixelFormat(DeviceContext* deviceContext, const PixelFormat& format) override;
+    bool setPixelFormat(DeviceContext* deviceContext, int formatNumber, const PixelFormat& format) override;
+    RenderingContext* createContext(DeviceContext* deviceContext, ContextProfile profile) override;
+    bool makeCurrent(DeviceContext* deviceContext, RenderingContext* context) override;
+    bool deleteContext(RenderingContext* context) override;
     bool loadGLEntryPoints() override;
-    void showWindow(Handle window) override;
-    void swapBuffers(Handle deviceContext) override;
-    bool takeMessage(WindowMessage& message) override;
-    void postQuitMessage() override;
+    void showWindow(NativeWindow* window) override;
+    void swapBuffers(DeviceContext* deviceContext) override;
     void showCursor(bool visible) override;
-    MessageBoxAnswer messageBox(const char* text, const char* caption, MessageBoxButtons buttons,
-                                MessageBoxIcon icon) override;
     std::string lastError() override;
 
-    // Translates one SDL event; false for the events the window procedure does not handle.
-    static bool translate(const SDL_Event& event, WindowMessage& message);
-    // The Windows virtual-key code of an SDL key, or 0 for a key without one.
-    static int virtualKeyCode(SDL_Keycode key);
+    // The window made last, or null: for the messages and the message boxes that belong to it.
+    SDL_Window* sdlWindow() const { return window; }
 
 private:
+    static NativeWindow* handleOf(SDL_Window* window);
+    static SDL_Window* sdlWindow(NativeWindow* handle);
+    static SDL_Window* sdlWindow(DeviceContext* handle);
+
     bool videoInitialised = false;
     SDL_Window* window = nullptr;
     SDL_DisplayMode fullscreenMode{};

@@ -1,5 +1,7 @@
 #include "sequence/KeyboardMotionController.h"
 
+#include "platform/KeyCode.h"
+
 #include "sequence/AbstractSceneObject.h"
 
 namespace {
@@ -7,7 +9,7 @@ namespace {
 enum class Target { Position, Rotation };
 
 struct KeyBinding {
-    int key; // Windows virtual-key code
+    int key;
     Target target;
     int axis;
     float step;
@@ -15,10 +17,10 @@ struct KeyBinding {
 
 // R/Y move along x, 5/B along y, T/G along z; H/F turn about y.
 constexpr KeyBinding kKeyBindings[] = {
-    {82, Target::Position, 0, 0.1f},  {89, Target::Position, 0, -0.1f},
-    {53, Target::Position, 1, 0.1f},  {66, Target::Position, 1, -0.1f},
-    {84, Target::Position, 2, 0.1f},  {71, Target::Position, 2, -0.1f},
-    {72, Target::Rotation, 1, 0.5f},  {70, Target::Rotation, 1, -0.5f},
+    {KeyCode::letter('R'), Target::Position, 0, 0.1f}, {KeyCode::letter('Y'), Target::Position, 0, -0.1f},
+    {KeyCode::digit(5), Target::Position, 1, 0.1f},    {KeyCode::letter('B'), Target::Position, 1, -0.1f},
+    {KeyCode::letter('T'), Target::Position, 2, 0.1f}, {KeyCode::letter('G'), Target::Position, 2, -0.1f},
+    {KeyCode::letter('H'), Target::Rotation, 1, 0.5f}, {KeyCode::letter('F'), Target::Rotation, 1, -0.5f},
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "effects/isosurface/MetaballTunnelScene.h"
 
+#include "platform/KeyCode.h"
+
 #include "effects/sync/MetaballTunnelSync.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
@@ -51,9 +53,6 @@ constexpr float kPulseShrinkTime = 3.0f; // strength lost per second is 1 / this
 constexpr float kKickDeceleration = 50.0f;
 constexpr float kFlashFadeRate = 10.0f;
 
-constexpr int kKeyEnter = 13;
-constexpr int kKeySpace = 32;
-constexpr int kKeyQ = 81;
 
 } // namespace
 
@@ -154,11 +153,11 @@ void MetaballTunnelScene::applyEvent(int kind, float t)
 void MetaballTunnelScene::keyPressed(int key)
 {
     const float t = *timeValue;
-    if (key == kKeySpace) {
+    if (key == KeyCode::kSpace) {
         applyEvent(kMetaballPulse, t);
-    } else if (key == kKeyEnter) {
+    } else if (key == KeyCode::kEnter) {
         applyEvent(kMetaballKick, t);
-    } else if (key == kKeyQ) {
+    } else if (key == KeyCode::letter('Q')) {
         applyEvent(kMetaballFlash, t);
     }
 }

@@ -1,5 +1,7 @@
 #include "effects/isosurface/PlasmaBallInCubeScene.h"
 
+#include "platform/KeyCode.h"
+
 #include "effects/isosurface/PlasmaColor.h"
 #include "effects/sync/PlasmaBallInCubeSync.h"
 #include "geometry/MeshObject.h"
@@ -41,7 +43,6 @@ constexpr float kStretchDivisor = 2.0f;
 constexpr float kStretchRecovery = 4.0f; // seconds for the divisor to fall back from 2 to 1
 constexpr float kFlashLength = 0.807f;
 
-constexpr int kKeySpace = 32;
 
 } // namespace
 
@@ -151,7 +152,7 @@ void PlasmaBallInCubeScene::applyEvent(int kind, float t)
 
 void PlasmaBallInCubeScene::keyPressed(int key)
 {
-    if (key == kKeySpace) {
+    if (key == KeyCode::kSpace) {
         applyEvent(kPlasmaCubeWire, *timeValue);
     }
 }

@@ -1,5 +1,7 @@
 #include "effects/scenes/CylinderPlaneScene.h"
 
+#include "platform/KeyCode.h"
+
 #include "effects/sync/CylinderPlaneSync.h"
 #include "geometry/InstanceBatch.h"
 #include "geometry/Matrix4.h"
@@ -22,8 +24,6 @@ constexpr float kFogStart = 130.0f;
 constexpr float kFogEnd = 160.0f;
 constexpr float kMarkedColor[4] = {1.0f, 0.0f, 0.0f, 1.0f};
 constexpr float kPegColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-constexpr int kSpaceKey = 32;
-constexpr int kEnterKey = 13;
 
 } // namespace
 
@@ -138,9 +138,9 @@ void CylinderPlaneScene::stop()
 
 void CylinderPlaneScene::keyPressed(int key)
 {
-    if (key == kSpaceKey) {
+    if (key == KeyCode::kSpace) {
         slam();
-    } else if (key == kEnterKey) {
+    } else if (key == KeyCode::kEnter) {
         markRandomPegs();
     }
 }

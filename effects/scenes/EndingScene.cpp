@@ -1,5 +1,7 @@
 #include "effects/scenes/EndingScene.h"
 
+#include "platform/KeyCode.h"
+
 #include "app/QuitRequest.h"
 #include "effects/sync/EndingSync.h"
 #include "geometry/MeshObject.h"
@@ -83,7 +85,7 @@ void EndingScene::stop()
 
 void EndingScene::keyPressed(int key)
 {
-    if (key == 32) {
+    if (key == KeyCode::kSpace) {
         fading = true;
     }
 }

@@ -1,5 +1,7 @@
 #include "effects/scenes/MultiBallScene.h"
 
+#include "platform/KeyCode.h"
+
 #include "geometry/InstanceBatch.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
@@ -15,7 +17,6 @@ constexpr float kAmbient[4] = {2.2f, 2.2f, 2.2f, 2.2f};
 constexpr float kBallScale = 0.05f;
 constexpr float kViewDistance = 30.0f;
 constexpr float kTumbleSpeed = 10.0f; // degrees per second about each axis
-constexpr int kSpaceKey = 32;
 
 } // namespace
 
@@ -119,7 +120,7 @@ void MultiBallScene::stop() {}
 
 void MultiBallScene::keyPressed(int key)
 {
-    if (key == kSpaceKey) {
+    if (key == KeyCode::kSpace) {
         nextMorph();
     }
 }

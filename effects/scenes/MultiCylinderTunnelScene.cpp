@@ -1,5 +1,7 @@
 #include "effects/scenes/MultiCylinderTunnelScene.h"
 
+#include "platform/KeyCode.h"
+
 #include "effects/scenes/CylinderDrawWindow.h"
 #include "effects/scenes/FadeQuad.h"
 #include "effects/sync/MultiCylinderTunnelSync.h"
@@ -124,9 +126,9 @@ void MultiCylinderTunnelScene::stop()
 void MultiCylinderTunnelScene::keyPressed(int key)
 {
     const float now = *timeValue;
-    if (key == 32) {
+    if (key == KeyCode::kSpace) {
         act(static_cast<int>(MultiCylinderTunnelCue::Pulse), now);
-    } else if (key == 13) {
+    } else if (key == KeyCode::kEnter) {
         act(static_cast<int>(MultiCylinderTunnelCue::Zoom), now);
     }
 }

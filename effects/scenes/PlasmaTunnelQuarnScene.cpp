@@ -1,5 +1,7 @@
 #include "effects/scenes/PlasmaTunnelQuarnScene.h"
 
+#include "platform/KeyCode.h"
+
 #include "effects/scenes/CylinderDrawWindow.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
@@ -83,7 +85,7 @@ void PlasmaTunnelQuarnScene::stop() {}
 
 void PlasmaTunnelQuarnScene::keyPressed(int key)
 {
-    if (key == 32) {
+    if (key == KeyCode::kSpace) {
         // At the tube's end the window stays on its last triangles.
         window->stepForward();
         window->applyTo(*tube);

@@ -1,5 +1,7 @@
 #include "effects/scenes/RainBallScene.h"
 
+#include "platform/KeyCode.h"
+
 #include "effects/scenes/FadeQuad.h"
 #include "effects/sync/RainBallSync.h"
 #include "geometry/MeshObject.h"
@@ -169,9 +171,9 @@ void RainBallScene::stop()
 void RainBallScene::keyPressed(int key)
 {
     const float now = *timeValue;
-    if (key == 32) {
+    if (key == KeyCode::kSpace) {
         act(static_cast<int>(RainBallCue::LogoFadeIn), now);
-    } else if (key == 13) {
+    } else if (key == KeyCode::kEnter) {
         act(static_cast<int>(RainBallCue::StripFall), now);
     }
 }

@@ -1,6 +1,8 @@
 #include "app/AppWindow.h"
 #include "effects/scenes/PlasmaTunnelVelkScene.h"
 #include "gl/GL.h"
+#include "platform/SdlDialogs.h"
+#include "platform/SdlEvents.h"
 #include "platform/SdlWindow.h"
 #include "support/HeadlessGL.h"
 #include "support/ScriptedWindow.h"
@@ -155,7 +157,7 @@ TEST_F(AppWindowTest, OnADriverWithOnlyOpenGLESTheShowDrawsThroughShaders)
 {
     class ESOnlyWindow : public SdlWindow {
     public:
-        Handle createContext(Handle deviceContext, ContextProfile profile) override
+        RenderingContext* createContext(DeviceContext* deviceContext, ContextProfile profile) override
         {
             return profile == ContextProfile::ES ? SdlWindow::createContext(deviceContext, profile) : nullptr;
         }
@@ -179,7 +181,9 @@ TEST_F(AppWindowTest, OnADriverWithOnlyOpenGLESTheShowDrawsThroughShaders)
     const std::vector<std::uint8_t> expected = drawTunnel("fixed");
 
     ESOnlyWindow platform;
-    AppWindow app(platform, headless_gl::kWidth, headless_gl::kHeight, nullptr, nullptr, &timeValue);
+    SdlEvents events(platform);
+    SdlDialogs dialogs(platform);
+    AppWindow app({platform, events, dialogs}, headless_gl::kWidth, headless_gl::kHeight, nullptr, nullptr, &timeValue);
     app.fullscreen = false;
     testing::internal::CaptureStderr();
     ASSERT_TRUE(app.openWindow()) << platform.lastError();

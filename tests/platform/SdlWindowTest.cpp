@@ -1,4 +1,6 @@
 #include "app/AppWindow.h"
+#include "platform/SdlDialogs.h"
+#include "platform/SdlEvents.h"
 #include "platform/SdlWindow.h"
 #include "support/HeadlessGL.h"
 #include "support/ScopedEnv.h"
@@ -33,68 +35,68 @@ SDL_Event windowEvent(Uint8 what, int data1 = 0, int data2 = 0)
 
 TEST(SdlWindowMessages, KeysMapToVirtualKeyCodes)
 {
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_a), 65);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_z), 90);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_0), 48);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_9), 57);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_SPACE), 32);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_RETURN), 13);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_ESCAPE), 27);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_LALT), 18);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_RALT), 18);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_F1), 112);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_F4), 115);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_F12), 123);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_LSHIFT), 0);
-    EXPECT_EQ(SdlWindow::virtualKeyCode(SDLK_F13), 0);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_a), 65);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_z), 90);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_0), 48);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_9), 57);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_SPACE), 32);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_RETURN), 13);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_ESCAPE), 27);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_LALT), 18);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_RALT), 18);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_F1), 112);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_F4), 115);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_F12), 123);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_LSHIFT), 0);
+    EXPECT_EQ(SdlEvents::virtualKeyCode(SDLK_F13), 0);
 }
 
 TEST(SdlWindowMessages, TranslatesTheHandledEventsAndDropsTheRest)
 {
     WindowMessage message;
-    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE), message));
+    ASSERT_TRUE(SdlEvents::translate(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE), message));
     EXPECT_EQ(message.type, WindowMessage::Type::KeyDown);
     EXPECT_EQ(message.key, 27);
 
     // Alt itself, and keys pressed while it is held, are system keys: Alt+F4 arrives as two of them.
-    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT), message));
+    ASSERT_TRUE(SdlEvents::translate(keyEvent(SDL_KEYDOWN, SDLK_LALT, KMOD_LALT), message));
     EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyDown);
     EXPECT_EQ(message.key, 18);
-    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYDOWN, SDLK_F4, KMOD_LALT), message));
+    ASSERT_TRUE(SdlEvents::translate(keyEvent(SDL_KEYDOWN, SDLK_F4, KMOD_LALT), message));
     EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyDown);
     EXPECT_EQ(message.key, 115);
-    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYUP, SDLK_F4, KMOD_LALT), message));
+    ASSERT_TRUE(SdlEvents::translate(keyEvent(SDL_KEYUP, SDLK_F4, KMOD_LALT), message));
     EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyUp);
-    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYUP, SDLK_LALT), message));
+    ASSERT_TRUE(SdlEvents::translate(keyEvent(SDL_KEYUP, SDLK_LALT), message));
     EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyUp);
-    ASSERT_TRUE(SdlWindow::translate(keyEvent(SDL_KEYUP, SDLK_F4), message));
+    ASSERT_TRUE(SdlEvents::translate(keyEvent(SDL_KEYUP, SDLK_F4), message));
     EXPECT_EQ(message.type, WindowMessage::Type::KeyUp);
 
-    ASSERT_TRUE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_CLOSE), message));
+    ASSERT_TRUE(SdlEvents::translate(windowEvent(SDL_WINDOWEVENT_CLOSE), message));
     EXPECT_EQ(message.type, WindowMessage::Type::Close);
-    ASSERT_TRUE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 0), message));
+    ASSERT_TRUE(SdlEvents::translate(windowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 0), message));
     EXPECT_EQ(message.type, WindowMessage::Type::Size);
     EXPECT_EQ(message.width, 640);
     EXPECT_EQ(message.height, 0);
-    ASSERT_TRUE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_MINIMIZED), message));
+    ASSERT_TRUE(SdlEvents::translate(windowEvent(SDL_WINDOWEVENT_MINIMIZED), message));
     EXPECT_EQ(message.type, WindowMessage::Type::Activate);
     EXPECT_TRUE(message.minimized);
-    ASSERT_TRUE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_RESTORED), message));
+    ASSERT_TRUE(SdlEvents::translate(windowEvent(SDL_WINDOWEVENT_RESTORED), message));
     EXPECT_FALSE(message.minimized);
     SDL_Event quit{};
     quit.type = SDL_QUIT;
-    ASSERT_TRUE(SdlWindow::translate(quit, message));
+    ASSERT_TRUE(SdlEvents::translate(quit, message));
     EXPECT_EQ(message.type, WindowMessage::Type::Quit);
 
     // Everything else is dropped, so one message per frame never falls behind the mouse.
     SDL_Event motion{};
     motion.type = SDL_MOUSEMOTION;
-    EXPECT_FALSE(SdlWindow::translate(motion, message));
-    EXPECT_FALSE(SdlWindow::translate(keyEvent(SDL_KEYDOWN, SDLK_LSHIFT), message));
+    EXPECT_FALSE(SdlEvents::translate(motion, message));
+    EXPECT_FALSE(SdlEvents::translate(keyEvent(SDL_KEYDOWN, SDLK_LSHIFT), message));
     SDL_Event repeat = keyEvent(SDL_KEYDOWN, SDLK_ESCAPE);
     repeat.key.repeat = 1;
-    EXPECT_FALSE(SdlWindow::translate(repeat, message));
-    EXPECT_FALSE(SdlWindow::translate(windowEvent(SDL_WINDOWEVENT_MOVED), message));
+    EXPECT_FALSE(SdlEvents::translate(repeat, message));
+    EXPECT_FALSE(SdlEvents::translate(windowEvent(SDL_WINDOWEVENT_MOVED), message));
 }
 
 class SdlWindowTest : public GLTest {};
@@ -104,8 +106,10 @@ class SdlWindowTest : public GLTest {};
 TEST_F(SdlWindowTest, OpensSwapsQuitsAndClosesCleanly)
 {
     SdlWindow platform;
+    SdlEvents events(platform);
+    SdlDialogs dialogs(platform);
     float timeValue = -1.0f;
-    AppWindow app(platform, 96, 48, nullptr, nullptr, &timeValue);
+    AppWindow app({platform, events, dialogs}, 96, 48, nullptr, nullptr, &timeValue);
     app.fullscreen = false;
     testing::internal::CaptureStderr();
     ASSERT_TRUE(app.openWindow()) << platform.lastError();
@@ -119,10 +123,10 @@ TEST_F(SdlWindowTest, OpensSwapsQuitsAndClosesCleanly)
     EXPECT_GE(depthBits, 24);
     platform.swapBuffers(app.deviceContext);
 
-    platform.postQuitMessage();
+    events.postQuitMessage();
     WindowMessage message;
     bool quit = false;
-    while (platform.takeMessage(message)) {
+    while (events.takeMessage(message)) {
         quit = quit || message.type == WindowMessage::Type::Quit;
     }
     EXPECT_TRUE(quit);
@@ -139,8 +143,10 @@ TEST(SdlWindowDriver, ClientArraysComeBackUntouchedUnderMesasNoOpWrapper)
     const ScopedEnv noop("GALLIUM_NOOP", "1");
     const ScopedEnv thread("GALLIUM_THREAD", "1");
     SdlWindow platform;
+    SdlEvents events(platform);
+    SdlDialogs dialogs(platform);
     float timeValue = -1.0f;
-    AppWindow app(platform, 32, 32, nullptr, nullptr, &timeValue);
+    AppWindow app({platform, events, dialogs}, 32, 32, nullptr, nullptr, &timeValue);
     app.fullscreen = false;
     ASSERT_TRUE(app.openWindow()) << platform.lastError();
     // Three vertices drawn; the rest is room past them for a stray write to land in without crashing the test.

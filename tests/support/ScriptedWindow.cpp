@@ -5,6 +5,12 @@
 namespace {
 // Distinct non-null handles for the window, its device context and the GL context.
 int windowToken, deviceToken, contextToken;
+
+template <class Handle>
+Handle* token(int& storage)
+{
+    return reinterpret_cast<Handle*>(&storage);
+}
 } // namespace
 
 bool ScriptedWindow::step(Step which, const char* name)
@@ -32,53 +38,52 @@ bool ScriptedWindow::unregisterClass() { return step(Step::UnregisterClass, "unr
 bool ScriptedWindow::setDisplayMode(int, int, int) { return step(Step::SetDisplayMode, "setDisplayMode"); }
 void ScriptedWindow::restoreDisplayMode() { calls.emplace_back("restoreDisplayMode"); }
 
-PlatformWindow::Handle ScriptedWindow::createWindow(const char*, int width, int height, bool fullscreen,
-                                                    const PixelFormat&)
+NativeWindow* ScriptedWindow::createWindow(const char*, int width, int height, bool fullscreen, const PixelFormat&)
 {
     createdFullscreen = fullscreen;
     createdWidth = width;
     createdHeight = height;
-    return step(Step::CreateWindow, "createWindow") ? &windowToken : nullptr;
+    return step(Step::CreateWindow, "createWindow") ? token<NativeWindow>(windowToken) : nullptr;
 }
 
-bool ScriptedWindow::destroyWindow(Handle) { return step(Step::DestroyWindow, "destroyWindow"); }
+bool ScriptedWindow::destroyWindow(NativeWindow*) { return step(Step::DestroyWindow, "destroyWindow"); }
 
-bool ScriptedWindow::setFullscreen(Handle, bool fullscreen)
+bool ScriptedWindow::setFullscreen(NativeWindow*, bool fullscreen)
 {
     return step(Step::SetFullscreen, fullscreen ? "setFullscreen" : "setWindowed");
 }
 
-PlatformWindow::Handle ScriptedWindow::acquireDeviceContext(Handle)
+DeviceContext* ScriptedWindow::acquireDeviceContext(NativeWindow*)
 {
-    return step(Step::AcquireDeviceContext, "acquireDeviceContext") ? &deviceToken : nullptr;
+    return step(Step::AcquireDeviceContext, "acquireDeviceContext") ? token<DeviceContext>(deviceToken) : nullptr;
 }
 
-bool ScriptedWindow::releaseDeviceContext(Handle, Handle)
+bool ScriptedWindow::releaseDeviceContext(NativeWindow*, DeviceContext*)
 {
     return step(Step::ReleaseDeviceContext, "releaseDeviceContext");
 }
 
-int ScriptedWindow::choosePixelFormat(Handle, const PixelFormat&)
+int ScriptedWindow::choosePixelFormat(DeviceContext*, const PixelFormat&)
 {
     return step(Step::ChoosePixelFormat, "choosePixelFormat") ? 1 : 0;
 }
 
-bool ScriptedWindow::setPixelFormat(Handle, int, const PixelFormat&)
+bool ScriptedWindow::setPixelFormat(DeviceContext*, int, const PixelFormat&)
 {
     return step(Step::SetPixelFormat, "setPixelFormat");
 }
 
-PlatformWindow::Handle ScriptedWindow::createContext(Handle, ContextProfile profile)
+RenderingContext* ScriptedWindow::createContext(DeviceContext*, ContextProfile profile)
 {
     if (missingProfiles.count(profile) != 0) {
         calls.push_back("createContext (profile missing)");
         return nullptr;
     }
     contextProfile = profile;
-    return step(Step::CreateContext, "createContext") ? &contextToken : nullptr;
+    return step(Step::CreateContext, "createContext") ? token<RenderingContext>(contextToken) : nullptr;
 }
 
-bool ScriptedWindow::makeCurrent(Handle, Handle context)
+bool ScriptedWindow::makeCurrent(DeviceContext*, RenderingContext* context)
 {
     if (context == nullptr) {
         return step(Step::ReleaseCurrent, "releaseCurrent");
@@ -87,10 +92,10 @@ bool ScriptedWindow::makeCurrent(Handle, Handle context)
     return step(Step::MakeCurrent, "makeCurrent") && headless_gl::ensureContext(&reason);
 }
 
-bool ScriptedWindow::deleteContext(Handle) { return step(Step::DeleteContext, "deleteContext"); }
+bool ScriptedWindow::deleteContext(RenderingContext*) { return step(Step::DeleteContext, "deleteContext"); }
 bool ScriptedWindow::loadGLEntryPoints() { return step(Step::LoadGLEntryPoints, "loadGLEntryPoints"); }
-void ScriptedWindow::showWindow(Handle) { calls.emplace_back("showWindow"); }
-void ScriptedWindow::swapBuffers(Handle) { ++swaps; }
+void ScriptedWindow::showWindow(NativeWindow*) { calls.emplace_back("showWindow"); }
+void ScriptedWindow::swapBuffers(DeviceContext*) { ++swaps; }
 
 bool ScriptedWindow::takeMessage(WindowMessage& message)
 {

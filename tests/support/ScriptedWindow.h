@@ -1,15 +1,16 @@
 #pragma once
 
-#include "platform/PlatformWindow.h"
+#include "platform/Platform.h"
 
 #include <deque>
 #include <set>
 #include <string>
 #include <vector>
 
-// A window system whose every step can be made to fail, which records what the shell asked of it and
-// plays back a script of messages. GL calls go to the shared headless test context.
-class ScriptedWindow : public PlatformWindow {
+// A test double for the whole platform: a window system whose every step can be made to fail, which
+// records what the shell asked of it (message boxes included) and plays back a script of messages. GL calls
+// go to the shared headless test context.
+class ScriptedWindow : public PlatformWindow, public PlatformEvents, public PlatformDialogs {
 public:
     enum class Step {
         RegisterClass,
@@ -39,19 +40,20 @@ public:
     bool unregisterClass() override;
     bool setDisplayMode(int width, int height, int bitsPerPixel) override;
     void restoreDisplayMode() override;
-    Handle createWindow(const char* title, int width, int height, bool fullscreen, const PixelFormat& format) override;
-    bool destroyWindow(Handle window) override;
-    bool setFullscreen(Handle window, bool fullscreen) override;
-    Handle acquireDeviceContext(Handle window) override;
-    bool releaseDeviceContext(Handle window, Handle deviceContext) override;
-    int choosePixelFormat(Handle deviceContext, const PixelFormat& format) override;
-    bool setPixelFormat(Handle deviceContext, int formatNumber, const PixelFormat& format) override;
-    Handle createContext(Handle deviceContext, ContextProfile profile) override;
-    bool makeCurrent(Handle deviceContext, Handle context) override;
-    bool deleteContext(Handle context) override;
+    NativeWindow* createWindow(const char* title, int width, int height, bool fullscreen,
+                               const PixelFormat& format) override;
+    bool destroyWindow(NativeWindow* window) override;
+    bool setFullscreen(NativeWindow* window, bool fullscreen) override;
+    DeviceContext* acquireDeviceContext(NativeWindow* window) override;
+    bool releaseDeviceContext(NativeWindow* window, DeviceContext* deviceContext) override;
+    int choosePixelFormat(DeviceContext* deviceContext, const PixelFormat& format) override;
+    bool setPixelFormat(DeviceContext* deviceContext, int formatNumber, const PixelFormat& format) override;
+    RenderingContext* createContext(DeviceContext* deviceContext, ContextProfile profile) override;
+    bool makeCurrent(DeviceContext* deviceContext, RenderingContext* context) override;
+    bool deleteContext(RenderingContext* context) override;
     bool loadGLEntryPoints() override;
-    void showWindow(Handle window) override;
-    void swapBuffers(Handle deviceContext) override;
+    void showWindow(NativeWindow* window) override;
+    void swapBuffers(DeviceContext* deviceContext) override;
     bool takeMessage(WindowMessage& message) override;
     void postQuitMessage() override;
     void showCursor(bool visible) override;

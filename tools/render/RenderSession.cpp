@@ -10,10 +10,11 @@
 #include "geometry/DrawCounter.h"
 #include "geometry/DrawPath.h"
 #include "gl/GL.h"
+#include "platform/SdlDialogs.h"
+#include "platform/SdlEvents.h"
 #include "platform/SdlWindow.h"
 #include "tools/assets/PartialFile.h"
 #include "tools/assets/PngWriter.h"
-#include "tools/render/CapturingWindow.h"
 #include "tools/render/ContactSheet.h"
 #include "tools/render/FixedClock.h"
 #include "tools/render/FrameReader.h"
@@ -119,6 +120,8 @@ int RenderSession::run(std::string* error)
     // Headless whatever the machine has: no display, no sound card.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     SdlWindow window;
+    SdlEvents events(window);
+    SdlDialogs dialogs(window);
     DrawPath::select(options.drawPath);
     gl::select(options.glBackend, options.linesAsOnES);
     FixedClock clock(options.fps);
@@ -129,7 +132,8 @@ int RenderSession::run(std::string* error)
     bool haveWaiting = false;
     std::vector<std::pair<FrameInfo, std::vector<std::uint8_t>>> ready;
 
-    CapturingWindow capturing(window, [&] {
+    DemoShell shell({window, events, dialogs}, &clock, options.width, options.height, scenes);
+    shell.setBeforeSwap([&] {
         if (!reader || !drawing.wanted) {
             return;
         }
@@ -139,8 +143,6 @@ int RenderSession::run(std::string* error)
         waiting = drawing;
         haveWaiting = true;
     });
-
-    DemoShell shell(capturing, &clock, options.width, options.height, scenes);
     shell.preferWindowed();
     if (!shell.startUp()) {
         return fail("cannot open an offscreen GL context: " + window.lastError());
