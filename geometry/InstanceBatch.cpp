@@ -17,7 +17,7 @@
 
 InstanceBatch::InstanceBatch(MeshObject& shape, unsigned capacity, Primitives primitives, unsigned polygonMode,
                              Order order)
-    : capacity(std::max(1u, capacity)), polygonMode(polygonMode),
+    : shapeMesh(&shape), capacity(std::max(1u, capacity)), polygonMode(polygonMode),
       glPrimitive(primitives == Primitives::UniqueEdges ? GL_LINES : GL_TRIANGLES), order(order)
 {
     if (DrawPath::isLiteral()) {
@@ -73,7 +73,17 @@ InstanceBatch::InstanceBatch(MeshObject& shape, unsigned capacity, Primitives pr
             pendingElements.push_back(element + copy * shapeSize);
         }
     }
-    stream.resize(shapeVertices.size() * this->capacity);
+    floatsPerVertex = shapeHasNormals ? 6 : 3;
+    // One array per coordinate, so that the compiler transforms several vertices at once.
+    for (int coordinate = 0; coordinate < static_cast<int>(floatsPerVertex); ++coordinate) {
+        for (const Vertex& vertex : shapeVertices) {
+            shapeAttributes.push_back(coordinate < 3 ? vertex.position[coordinate] : vertex.normal[coordinate - 3]);
+        }
+    }
+    const std::size_t streamVertices = shapeVertices.size() * this->capacity;
+    colourStart = streamVertices * floatsPerVertex;
+    stream.resize(colourStart + streamVertices * 4);
+    copyColours.resize(std::size_t{this->capacity} * 4);
     if (bufferObjectsReady()) {
         createBuffers();
     }
@@ -84,6 +94,7 @@ void InstanceBatch::createBuffers()
     elementBuffer = uploadStaticBuffer(GL_ELEMENT_ARRAY_BUFFER, pendingElements.data(), pendingElements.size() * 4);
     gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     gl::genBuffers(1, &vertexBuffer);
+    gl::genBuffers(1, &colourBuffer);
     std::vector<std::uint32_t>().swap(pendingElements);
 }
 
@@ -93,6 +104,9 @@ InstanceBatch::~InstanceBatch()
 {
     if (vertexBuffer != 0) {
         gl::deleteBuffers(1, &vertexBuffer);
+    }
+    if (colourBuffer != 0) {
+        gl::deleteBuffers(1, &colourBuffer);
     }
     if (elementBuffer != 0) {
         gl::deleteBuffers(1, &elementBuffer);
@@ -120,6 +134,22 @@ void InstanceBatch::addMesh(MeshObject& mesh, const float* rgba)
     add(mesh.getMatrix(), rgba);
 }
 
+void InstanceBatch::addTransformed(const float* model, const float* rgba)
+{
+    if (!batching()) {
+        if (rgba != nullptr) {
+            gl::color4fv(rgba);
+        }
+        setPolygonMode();
+        gl::pushMatrix();
+        gl::multMatrixf(model);
+        shapeMesh->drawGeometry();
+        gl::popMatrix();
+        return;
+    }
+    add(model, rgba);
+}
+
 void InstanceBatch::setFrame(const float* modelview)
 {
     std::copy(modelview, modelview + 16, frame);
@@ -137,49 +167,76 @@ void InstanceBatch::add(const float* model, const float* rgba)
         Matrix4::multiply(frame, model, placed);
         m = placed;
     }
+    // Where the shape has colours they are drawn; a copy with none of its own is white, the shape's default.
+    static constexpr float kShapeColour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float* colour = shapeHasColors || rgba == nullptr ? kShapeColour : rgba;
     if (instances == 0) {
         drawsColors = shapeHasColors || rgba != nullptr;
+        coloursVary = false;
+        std::copy_n(colour, 4, firstRgba);
+    } else if (!std::equal(colour, colour + 4, firstRgba)) {
+        coloursVary = true;
     }
+    std::copy_n(colour, 4, lastRgba);
     if (order == Order::NearestFirst) {
         Copy copy{};
         std::copy(m, m + 16, copy.matrix);
-        copy.coloured = rgba != nullptr;
-        if (rgba != nullptr) {
-            std::copy(rgba, rgba + 4, copy.rgba);
-            std::copy(rgba, rgba + 4, lastRgba);
-        }
+        std::copy_n(colour, 4, copy.rgba);
         waiting.push_back(copy);
-    } else if (DrawPath::stateOnly()) {
-        // Nothing is drawn: only the colour the copy's last vertex leaves current is needed.
-        Vertex& last = stream[std::size_t{instances + 1} * shapeVertices.size() - 1];
-        const float* colour = shapeHasColors || rgba == nullptr ? shapeVertices.back().color : rgba;
-        std::memcpy(last.color, colour, sizeof last.color);
-    } else {
-        writeCopy(m, rgba, instances);
+    } else if (!DrawPath::stateOnly()) {
+        writeCopy(m, colour, instances);
     }
     ++instances;
 }
 
 void InstanceBatch::writeCopy(const float* m, const float* rgba, unsigned slot)
 {
+    std::copy_n(rgba, 4, copyColours.data() + std::size_t{slot} * 4);
+    // Locals and unaliased arrays let the compiler transform several vertices at once; each sum still adds up in
+    // GL's order.
+    const float m0 = m[0], m1 = m[1], m2 = m[2], m4 = m[4], m5 = m[5], m6 = m[6], m8 = m[8], m9 = m[9], m10 = m[10],
+                m12 = m[12], m13 = m[13], m14 = m[14];
+    const std::size_t count = shapeVertices.size();
+    const float* __restrict xs = shapeAttributes.data();
+    const float* __restrict ys = xs + count;
+    const float* __restrict zs = ys + count;
+    float* __restrict out = stream.data() + std::size_t{slot} * count * floatsPerVertex;
+    if (!shapeHasNormals) {
+        for (std::size_t v = 0; v < count; ++v) {
+            const float x = xs[v], y = ys[v], z = zs[v];
+            out[3 * v] = m0 * x + m4 * y + m8 * z + m12;
+            out[3 * v + 1] = m1 * x + m5 * y + m9 * z + m13;
+            out[3 * v + 2] = m2 * x + m6 * y + m10 * z + m14;
+        }
+        return;
+    }
     float n[9];
     Matrix4::normalMatrix(m, n);
-    Vertex* out = stream.data() + std::size_t{slot} * shapeVertices.size();
-    for (const Vertex& in : shapeVertices) {
-        const float x = in.position[0], y = in.position[1], z = in.position[2];
-        out->position[0] = m[0] * x + m[4] * y + m[8] * z + m[12];
-        out->position[1] = m[1] * x + m[5] * y + m[9] * z + m[13];
-        out->position[2] = m[2] * x + m[6] * y + m[10] * z + m[14];
-        const float nx = in.normal[0], ny = in.normal[1], nz = in.normal[2];
-        out->normal[0] = n[0] * nx + n[3] * ny + n[6] * nz;
-        out->normal[1] = n[1] * nx + n[4] * ny + n[7] * nz;
-        out->normal[2] = n[2] * nx + n[5] * ny + n[8] * nz;
-        if (shapeHasColors || rgba == nullptr) {
-            std::memcpy(out->color, in.color, sizeof out->color);
-        } else {
-            std::memcpy(out->color, rgba, sizeof out->color);
+    const float n0 = n[0], n1 = n[1], n2 = n[2], n3 = n[3], n4 = n[4], n5 = n[5], n6 = n[6], n7 = n[7], n8 = n[8];
+    const float* __restrict nxs = zs + count;
+    const float* __restrict nys = nxs + count;
+    const float* __restrict nzs = nys + count;
+    for (std::size_t v = 0; v < count; ++v) {
+        const float x = xs[v], y = ys[v], z = zs[v];
+        out[6 * v] = m0 * x + m4 * y + m8 * z + m12;
+        out[6 * v + 1] = m1 * x + m5 * y + m9 * z + m13;
+        out[6 * v + 2] = m2 * x + m6 * y + m10 * z + m14;
+        const float nx = nxs[v], ny = nys[v], nz = nzs[v];
+        out[6 * v + 3] = n0 * nx + n3 * ny + n6 * nz;
+        out[6 * v + 4] = n1 * nx + n4 * ny + n7 * nz;
+        out[6 * v + 5] = n2 * nx + n5 * ny + n8 * nz;
+    }
+}
+
+void InstanceBatch::writeColours(unsigned copies)
+{
+    float* out = stream.data() + colourStart;
+    for (unsigned slot = 0; slot < copies; ++slot) {
+        const float* rgba = copyColours.data() + std::size_t{slot} * 4;
+        for (const Vertex& vertex : shapeVertices) {
+            std::copy_n(shapeHasColors ? vertex.color : rgba, 4, out);
+            out += 4;
         }
-        ++out;
     }
 }
 
@@ -206,7 +263,7 @@ void InstanceBatch::draw()
         });
         for (unsigned slot = 0; slot < sorted.size(); ++slot) {
             const Copy& copy = waiting[sorted[slot]];
-            writeCopy(copy.matrix, copy.coloured ? copy.rgba : nullptr, slot);
+            writeCopy(copy.matrix, copy.rgba, slot);
         }
         waiting.clear();
     }
@@ -216,25 +273,38 @@ void InstanceBatch::draw()
         gl::pushMatrix();
         gl::loadIdentity();
     }
+    const bool submit = !DrawPath::stateOnly();
     const std::size_t vertexCount = std::size_t{instances} * shapeVertices.size();
-    const std::size_t bytes = vertexCount * sizeof(Vertex);
+    const auto stride = static_cast<GLsizei>(floatsPerVertex * sizeof(float));
+    std::size_t bytes = vertexCount * floatsPerVertex * sizeof(float);
     gl::bindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     // A new store each time: the driver need not wait for the last frame's draw to finish with the old one.
-    if (!DrawPath::stateOnly()) {
+    if (submit) {
         gl::bufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), stream.data(), GL_STREAM_DRAW);
     }
     gl::enableClientState(GL_VERTEX_ARRAY);
-    gl::vertexPointer(3, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, position)));
+    gl::vertexPointer(3, GL_FLOAT, stride, nullptr);
     if (shapeHasNormals) {
         gl::enableClientState(GL_NORMAL_ARRAY);
-        gl::normalPointer(GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, normal)));
+        gl::normalPointer(GL_FLOAT, stride, reinterpret_cast<const void*>(3 * sizeof(float)));
     }
-    if (drawsColors) {
+    const bool colourArray = drawsColors && (shapeHasColors || coloursVary);
+    if (colourArray) {
+        gl::bindBuffer(GL_ARRAY_BUFFER, colourBuffer);
+        if (submit) {
+            writeColours(instances);
+            const std::size_t colourBytes = vertexCount * 4 * sizeof(float);
+            gl::bufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(colourBytes), stream.data() + colourStart,
+                           GL_STREAM_DRAW);
+            bytes += colourBytes;
+        }
         gl::enableClientState(GL_COLOR_ARRAY);
-        gl::colorPointer(4, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(offsetof(Vertex, color)));
+        gl::colorPointer(4, GL_FLOAT, 0, nullptr);
+    } else if (drawsColors) {
+        gl::color4fv(firstRgba);
     }
     gl::bindBuffer(GL_ELEMENT_ARRAY_BUFFER, elementBuffer);
-    if (!DrawPath::stateOnly()) {
+    if (submit) {
         gl::drawRangeElements(glPrimitive, 0, static_cast<GLuint>(vertexCount - 1),
                             static_cast<GLsizei>(shapeElements.size() * instances), GL_UNSIGNED_INT, nullptr);
         DrawCounter::countDraw(bytes);
@@ -247,9 +317,9 @@ void InstanceBatch::draw()
     if (framed) {
         gl::popMatrix();
     }
-    if (drawsColors && !shapeHasColors) {
+    if (colourArray && !shapeHasColors) {
         // As after the literal copies: the colour of the copy added last stays current.
-        gl::color4fv(order == Order::NearestFirst ? lastRgba : stream[vertexCount - 1].color);
+        gl::color4fv(lastRgba);
     }
     instances = 0;
 }
