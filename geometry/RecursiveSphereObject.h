@@ -2,6 +2,7 @@
 
 #include "geometry/GraphicsObject.h"
 
+class InstanceBatch;
 class MeshObject;
 
 // A node of the fractal sphere tree: a transform that draws a mesh many nodes share. Its matrix is
@@ -22,8 +23,10 @@ public:
     unsigned getPolygonCount() override;
 
     // Draws this node and the nodes below it in the level window: path nodes solid in `pathColour`
-    // (RGB, alpha 0.8), all others as white wireframe. `level` is this node's depth (0 at the root).
-    void drawTree(int minLevel, int level, const float* pathColour);
+    // (RGB, alpha 0.8) as copies of `pathSpheres`' shape, all others as white wireframe copies of
+    // `branchSpheres`' shape; the batches set the polygon modes. `level` is this node's depth (0 at the root).
+    void drawTree(int minLevel, int level, const float* pathColour, InstanceBatch& pathSpheres,
+                  InstanceBatch& branchSpheres);
 
     // Calls visit(node) for every node drawTree draws, in the same order.
     template <class Visit>

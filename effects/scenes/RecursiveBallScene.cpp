@@ -2,6 +2,8 @@
 
 #include "effects/scenes/SphereTree.h"
 #include "effects/sync/RecursiveBallSync.h"
+#include "geometry/InstanceBatch.h"
+#include "geometry/Matrix4.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "geometry/RecursiveSphereObject.h"
@@ -9,6 +11,7 @@
 
 #include "gl/GL.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -49,6 +52,20 @@ constexpr Vector3 kApproach[3] = {{0.0f, 0.0f, 20.0f}, {-10.0f, 10.0f, 5.0f}, {5
 
 Vector3 midpoint(const Vector3& a, const Vector3& b) { return (a + b) * 0.5f; }
 
+// The most path and branch spheres one frame draws, over every level window of the flight.
+void widestWindow(RecursiveSphereObject& root, unsigned* pathCount, unsigned* branchCount)
+{
+    *pathCount = 0;
+    *branchCount = 0;
+    for (int minLevel = 0; minLevel <= SphereTree::kPathLength; ++minLevel) {
+        unsigned path = 0, branch = 0;
+        auto count = [&](RecursiveSphereObject& node) { ++(node.isOnPath() ? path : branch); };
+        root.walkTree(minLevel, 0, count);
+        *pathCount = std::max(*pathCount, path);
+        *branchCount = std::max(*branchCount, branch);
+    }
+}
+
 } // namespace
 
 RecursiveBallScene::RecursiveBallScene(const float* timeValue) : AbstractSceneObject(timeValue) {}
@@ -78,6 +95,13 @@ bool RecursiveBallScene::load()
     }
     tree = std::make_unique<SphereTree>(pathSphereMesh.get(), branchSphereMesh.get(), directions);
     std::printf(" Total objects created:  %d\n", tree->getSpheresCreated());
+    // Each kind of sphere is one draw a frame.
+    unsigned pathCount = 0, branchCount = 0;
+    widestWindow(*tree->getRoot(), &pathCount, &branchCount);
+    pathSpheres = std::make_unique<InstanceBatch>(*pathSphereMesh, pathCount, InstanceBatch::Primitives::Triangles,
+                                                  GL_FILL);
+    branchSpheres = std::make_unique<InstanceBatch>(*branchSphereMesh, branchCount,
+                                                    InstanceBatch::Primitives::Triangles, GL_LINE);
 
     cameraPath = CameraPath();
     RecursiveSphereObject* node = tree->getRoot();
@@ -135,8 +159,12 @@ void RecursiveBallScene::render()
         camera.getRotationMatrix(view);
         gl::multMatrixf(view);
         gl::translatef(-camera.position.x, -camera.position.y, -camera.position.z);
+        // The same modelview for the batches, which place the spheres through it.
+        Matrix4::translate(view, -camera.position.x, -camera.position.y, -camera.position.z);
+        pathSpheres->setFrame(view);
+        branchSpheres->setFrame(view);
         gl::color3f(1.0f, 1.0f, 1.0f);
-        tree->getRoot()->drawTree(minLevel, 0, pathColour());
+        tree->getRoot()->drawTree(minLevel, 0, pathColour(), *pathSpheres, *branchSpheres);
     }
 
     gl::loadIdentity();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class InstanceBatch;
 class MeshObject;
 class SphereTree;
 
@@ -48,6 +49,8 @@ private:
     std::unique_ptr<MeshObject> pathSphereMesh;
     std::unique_ptr<MeshObject> branchSphereMesh;
     std::unique_ptr<SphereTree> tree;
+    std::unique_ptr<InstanceBatch> pathSpheres;
+    std::unique_ptr<InstanceBatch> branchSpheres;
     float wordStart[kWordCount] = {};
     bool wordActive[kWordCount] = {};
     std::unique_ptr<MeshObject> wordMeshes[kWordCount];

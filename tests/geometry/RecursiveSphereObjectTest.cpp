@@ -1,3 +1,5 @@
+#include "geometry/DrawCounter.h"
+#include "geometry/InstanceBatch.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "geometry/RecursiveSphereObject.h"
@@ -33,6 +35,15 @@ public:
         return node;
     }
 
+    // Path nodes filled, the others as lines, as the scene's batches draw them.
+    void draw(RecursiveSphereObject* from, int minLevel)
+    {
+        const auto capacity = static_cast<unsigned>(nodes.size());
+        InstanceBatch path(*square, capacity, InstanceBatch::Primitives::Triangles, GL_FILL);
+        InstanceBatch branch(*square, capacity, InstanceBatch::Primitives::Triangles, GL_LINE);
+        from->drawTree(minLevel, 0, kGreen, path, branch);
+    }
+
     std::unique_ptr<MeshObject> square;
     std::vector<std::unique_ptr<RecursiveSphereObject>> nodes;
 };
@@ -66,8 +77,9 @@ TEST_F(RecursiveSphereObjectTest, APathNodeAboveTheWindowIsDrawnButItsOtherChild
     RecursiveSphereObject* level3 = tree.add(level2, true, 1.0f, 0.0f);     // at (0.1, 0.6)
     tree.add(level3, false, 0.5f, 0.0f);                                      // at (0.6, 0.6), level 4
 
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    root->drawTree(3, 0, kGreen);
+    DrawCounter::take();
+    tree.draw(root, 3);
+    EXPECT_EQ(DrawCounter::take().draws, 2u) << "one draw for the path nodes, one for the side node";
 
     EXPECT_TRUE(isGreen(pixel(toPixel(-0.9f), toPixel(-0.9f)))) << "path node at level 0";
     EXPECT_COLOR(pixel(toPixel(0.1f), toPixel(-0.9f)), kBlack) << "side child at level 1";
@@ -93,7 +105,7 @@ TEST_F(RecursiveSphereObjectTest, DrawingUsesTheMatrixComputedAtBuildTime)
     RecursiveSphereObject* node = tree.add(nullptr, true, -0.9f, -0.9f);
     // Moving a node after its matrix was computed must not move what is drawn: nothing recomputes it.
     node->setPosition(0.5f, 0.5f, 0.0f);
-    node->drawTree(0, 0, kGreen);
+    tree.draw(node, 0);
     EXPECT_TRUE(isGreen(pixel(toPixel(-0.9f), toPixel(-0.9f))));
     EXPECT_COLOR(pixel(toPixel(0.5f), toPixel(0.5f)), kBlack);
 }

@@ -89,15 +89,23 @@ std::string contents(const std::string& path)
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+bool inScene(double time, const char* keyword)
+{
+    for (const TimelineTime& row : kTimeline) {
+        if (std::strcmp(row.keyword, keyword) == 0 && time >= row.start && time < row.end) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The scenes whose draws the resident path changes.
 bool drawnDifferently(double time)
 {
     for (const char* keyword : {"MULTICYLINDERTUNNEL\n", "PLASMABALLINCUBE\n", "CYLINDERPLANE\n", "MULTIBALL\n",
-                                "PLASMABALL\n"}) {
-        for (const TimelineTime& row : kTimeline) {
-            if (std::strcmp(row.keyword, keyword) == 0 && time >= row.start && time < row.end) {
-                return true;
-            }
+                                "PLASMABALL\n", "RECURSIVEBALL\n"}) {
+        if (inScene(time, keyword)) {
+            return true;
         }
     }
     return false;
@@ -167,6 +175,13 @@ int runQuietly(RenderSession& session, std::string* error)
     return status;
 }
 
+// How far a compared frame may differ: per channel, the mean absolute difference and a percentile of it.
+struct Limits {
+    double quantile;
+    double mean;
+    int percentile;
+};
+
 // The whole show through the real catalog, so each scene inherits the GL state the one before leaves: drawn
 // once with the reference options, then once with each candidate's. The frames `keep` picks (by index and
 // time) are compared pair by pair.
@@ -178,8 +193,8 @@ struct ShowComparison {
 
 std::vector<ShowComparison> compareWholeShows(const RenderOptions& reference,
                                               const std::vector<RenderOptions>& candidates,
-                                              const std::function<bool(long, double)>& keep, double quantile,
-                                              double meanLimit, int percentileLimit)
+                                              const std::function<bool(long, double)>& keep,
+                                              const std::function<Limits(double)>& limitsAt)
 {
     std::vector<std::pair<double, std::vector<std::uint8_t>>> referenceFrames;
     long index = 0;
@@ -219,9 +234,10 @@ std::vector<ShowComparison> compareWholeShows(const RenderOptions& reference,
                 result.failures += "\nno reference frame at " + std::to_string(time) + " s";
                 return true;
             }
+            const Limits limits = limitsAt(time);
             const PictureDifference difference =
-                compareRgb(referenceFrames[result.compared].second, rgbOf(rgba), quantile);
-            if (difference.mean > meanLimit || difference.percentile > percentileLimit) {
+                compareRgb(referenceFrames[result.compared].second, rgbOf(rgba), limits.quantile);
+            if (difference.mean > limits.mean || difference.percentile > limits.percentile) {
                 result.failures += "\nat " + std::to_string(time) + " s: mean " + std::to_string(difference.mean) +
                                    ", percentile " + std::to_string(difference.percentile);
             }
@@ -440,7 +456,10 @@ TEST(FrameStatistics, QuantilesByNearestRank)
 // At 6 fps every third frame of a changed scene is kept: frames land mid-morph, mid-flash and mid-fade. Metric:
 // per frame and channel, the mean absolute difference at most 1/255 and the 99.9th percentile at most 32/255.
 // The worst frames differ only where a wireframe crosses the edge of the view: line-mode triangles are
-// clipped as polygons there, edge lists as lines, a row of pixels apart.
+// clipped as polygons there, edge lists as lines, a row of pixels apart. The sphere tree's copies are placed in
+// eye space on the processor, where GL folds the projection into each node's matrix first: their vertices round
+// apart, and single pixels of its thousands of crowded two-pixel lines change (mean up to 1.2/255, 99th
+// percentile 0), so there the limits are those of the back-end test below.
 TEST(DrawPaths, TheResidentPathDrawsThePictureOfTheLiteralPath)
 {
     WorkingDirectory directory("draw-paths");
@@ -456,12 +475,14 @@ TEST(DrawPaths, TheResidentPathDrawsThePictureOfTheLiteralPath)
     resident.drawPath = DrawPath::Resident;
     const ShowComparison result = compareWholeShows(
         literal, {resident}, [](long index, double time) { return index % 3 == 0 && drawnDifferently(time); },
-        0.999, 1.0, 32)[0];
+        [](double time) {
+            return inScene(time, "RECURSIVEBALL\n") ? Limits{0.99, 2.0, 40} : Limits{0.999, 1.0, 32};
+        })[0];
     DrawPath::select(DrawPath::Resident);
-    EXPECT_GT(result.compared, 150u);
+    EXPECT_GT(result.compared, 200u);
     EXPECT_TRUE(result.failures.empty()) << result.failures;
-    std::printf("%zu frames compared; worst mean %.4f/255, worst 99.9th percentile %d/255\n", result.compared,
-                result.worst.mean, result.worst.percentile);
+    std::printf("%zu frames compared; worst mean %.4f/255, worst 99.9th (tree: 99th) percentile %d/255\n",
+                result.compared, result.worst.mean, result.worst.percentile);
 }
 
 // Every frame of the whole show at 3 fps, the first after each scene change among them, on the fixed and on the
@@ -483,7 +504,8 @@ TEST(GLBackends, TheShaderBackEndDrawsThePictureOfTheFixedBackEnd)
     RenderOptions linesAsOnES = shader;
     linesAsOnES.linesAsOnES = true;
     const std::vector<ShowComparison> results =
-        compareWholeShows(fixed, {shader, linesAsOnES}, [](long, double) { return true; }, 0.99, 2.0, 40);
+        compareWholeShows(fixed, {shader, linesAsOnES}, [](long, double) { return true; },
+                          [](double) { return Limits{0.99, 2.0, 40}; });
     gl::select(gl::Backend::Fixed);
     for (const ShowComparison& result : results) {
         EXPECT_GT(result.compared, 680u);

@@ -1,6 +1,7 @@
 #include "effects/scenes/RecursiveBallScene.h"
 #include "effects/scenes/SphereTree.h"
 #include "effects/sync/RecursiveBallSync.h"
+#include "geometry/DrawCounter.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "geometry/RecursiveSphereObject.h"
@@ -187,9 +188,12 @@ TEST_F(RecursiveBallSceneTest, FogComesOnFromSegmentFourAndAWordFadesInOneSecond
     EXPECT_FALSE(glIsEnabled(GL_FOG));
     renderAt(scene, kStart + 11.6f);
     EXPECT_EQ(scene.getCameraPath().getSegment(), 4);
+    DrawCounter::take();
     renderAt(scene, kStart + 11.7f);
     EXPECT_TRUE(glIsEnabled(GL_FOG));
     EXPECT_EQ(scene.getMinLevel(), 1);
+    // A window below the root, the widest there is, is one draw for each kind of sphere.
+    EXPECT_EQ(DrawCounter::take().draws, 2u);
 
     // 'Q' shows the first word fully and fades it out over one second.
     timeValue = kStart + 12.0f;
