@@ -1,6 +1,5 @@
 #include "tools/render/ParallelRender.h"
 
-#include "app/AssetFolder.h"
 #include "effects/sync/EndingSync.h"
 #include "tools/render/ContactSheet.h"
 #include "tools/render/ProgressBar.h"
@@ -30,7 +29,6 @@
 
 namespace {
 
-constexpr const char* kSoundtrack = "Quessaly.mp3";
 constexpr std::size_t kReasonBytes = 512;
 constexpr int kPollMilliseconds = 100;
 
@@ -323,10 +321,9 @@ bool ParallelRender::join(std::string* error)
             *error = "no frame fell between --start and --end: no video written";
             return false;
         }
-        const std::string soundtrackPath = AssetFolder::path(kSoundtrack);
-        const std::string soundtrack = access(soundtrackPath.c_str(), R_OK) == 0 ? soundtrackPath : "";
         VideoEncoder joined;
-        if (!joined.join(ffmpeg, parts, scratch + "/chunks.txt", options.video, soundtrack, board->firstFrameTime,
+        if (!joined.join(ffmpeg, parts, scratch + "/chunks.txt", options.video, RenderSession::soundtrackPath(),
+                         board->firstFrameTime,
                          error)) {
             return false;
         }

@@ -105,6 +105,12 @@ bool RenderSession::checkDestinations(const RenderOptions& options, std::string*
     return true;
 }
 
+std::string RenderSession::soundtrackPath()
+{
+    const std::string path = AssetFolder::path(kSoundtrack);
+    return access(path.c_str(), R_OK) == 0 ? path : "";
+}
+
 int RenderSession::run(std::string* error)
 {
     const auto fail = [error](const std::string& reason) {
@@ -167,8 +173,7 @@ int RenderSession::run(std::string* error)
     const double hardStop = kTimeline[kTimelineLength - 1].end;
 
     std::string failure;
-    const std::string soundtrackPath = AssetFolder::path(kSoundtrack);
-    const std::string soundtrack = access(soundtrackPath.c_str(), R_OK) == 0 ? soundtrackPath : "";
+    const std::string soundtrack = soundtrackPath();
     const auto deliver = [&](const FrameInfo& info, const std::vector<std::uint8_t>& frame) {
         if (!options.video.empty()) {
             if (written == 0 && !video.open(ffmpeg, options.video, options.width, options.height, options.fps,

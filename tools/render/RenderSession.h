@@ -35,6 +35,8 @@ public:
 
     // Tries every destination the options name, so a bad path costs no rendering; finds ffmpeg for --video.
     static bool checkDestinations(const RenderOptions& options, std::string* ffmpeg, std::string* error);
+    // The soundtrack a video is laid on, or empty when there is none to read.
+    static std::string soundtrackPath();
 
     const FrameStatistics& statistics() const { return stats; }
     long framesWritten() const { return written; }
