@@ -2,7 +2,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps configure build test bench bench-gpu run video fuzz sanitize clean install package windows windows-test
+.PHONY: all deps configure build test bench bench-gpu run video fuzz sanitize clean install package windows windows-test web web-serve web-test
 
 all: build
 
@@ -86,6 +86,28 @@ windows: configure
 # Runs the Windows build under Wine on a virtual display: its output, its picture and its exit on Escape.
 windows-test: windows
 	@bash scripts/windows-smoke.sh $(WINDOWS_DIR)/quessaly-windows.zip
+
+# The show for a web browser in build-web/site/: the page, the program as WebAssembly and its data file (the
+# textures and the soundtrack the native build makes). Emscripten from Debian; zlib and libpng built with it
+# from Debian's source packages by scripts/web-deps.sh, cached outside the tree.
+WEB_DIR := build-web
+export NODE_PATH := /usr/share/nodejs
+web: build
+	@bash scripts/install-deps.sh --web
+	@deps=$$(bash scripts/web-deps.sh) && emcmake cmake -S . -B $(WEB_DIR) -DCMAKE_BUILD_TYPE=Release \
+		-DQUESSALY_WEB_DEPS="$$deps" -DQUESSALY_ASSETS="$(abspath $(BUILD_DIR))/assets" >/dev/null
+	@cmake --build $(WEB_DIR) -j $(JOBS)
+	@cd $(WEB_DIR)/site && echo "$(WEB_DIR)/site: $$(ls | tr '\n' ' ')($$(du -cb * | tail -1 | cut -f1) bytes)"
+
+# Serves build-web/site on 127.0.0.1 and prints its address; Ctrl+C stops it.
+WEB_PORT ?= 8123
+web-serve: web
+	@node scripts/web-serve.mjs $(WEB_DIR)/site $(WEB_PORT)
+
+# The page in headless Chromium: its console, its clock and frames drawn at fixed times against the native
+# shader path's.
+web-test: web
+	@node --experimental-websocket scripts/web-check.mjs $(WEB_DIR)/site $(BUILD_DIR)
 
 clean:
 	@rm -rf $(BUILD_DIR)

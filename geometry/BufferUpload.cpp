@@ -4,7 +4,7 @@
 
 #include "gl/GL.h"
 
-bool bufferObjectsReady() { return glGenBuffers != nullptr; }
+bool bufferObjectsReady() { return gl::hasEntryPoint(glGenBuffers); }
 
 unsigned uploadStaticBuffer(unsigned target, const void* data, std::uint64_t bytes)
 {

@@ -7,16 +7,11 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
-// Below one huge page there is nothing to gain.
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
-} // namespace
-
 void adviseHugePages(void* array, std::size_t bytes)
 {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
+    // Below one huge page there is nothing to gain.
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
     if (array == nullptr || bytes < kHugePage) {
         return;
     }

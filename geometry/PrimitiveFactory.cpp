@@ -47,7 +47,7 @@ public:
             std::fill(colors.get(), colors.get() + count * 4, 1.0f);
         }
         if (attributes & Indices) {
-            indices.reset(allocate<std::uint32_t>(std::size_t{triangleCount} * 3));
+            indices.reset(allocate<std::uint32_t>(static_cast<std::size_t>(triangleCount) * 3));
         }
     }
 

@@ -12,6 +12,14 @@ namespace gl {
 
 enum class Backend { Fixed, Shader };
 
+// True when the driver gave the entry point. Through GLEW each is a pointer that may be null; where GL is
+// linked directly (WebGL in a browser) every declared function exists.
+template <class Function>
+bool hasEntryPoint(Function* function)
+{
+    return function != nullptr;
+}
+
 // Takes effect for every later call; the shader back end makes its GL objects at its first draw, so it may
 // be chosen before the context exists. Choosing it again starts it afresh. `linesAsOnES` has the shader back
 // end draw line-mode polygons and wide or smoothed lines as it must on OpenGL ES, on any context.

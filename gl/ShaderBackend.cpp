@@ -1,6 +1,7 @@
 #include "gl/ShaderBackend.h"
 
 #include "geometry/Matrix4.h"
+#include "gl/GL.h"
 
 #include <algorithm>
 #include <cmath>
@@ -86,7 +87,7 @@ bool ShaderBackend::ready()
         return deviceReady;
     }
     nativeLines();
-    if (glCreateProgram == nullptr || glGenVertexArrays == nullptr) {
+    if (!gl::hasEntryPoint(glCreateProgram) || !gl::hasEntryPoint(glGenVertexArrays)) {
         deviceFailed = true;
         return false;
     }
@@ -172,7 +173,7 @@ ShaderBackend::ClientArray& ShaderBackend::arrayOf(GLenum array)
 void ShaderBackend::clearDepth(double depth)
 {
     // ES has only the float form; desktop core contexts on Mesa offer both.
-    if (glClearDepthf != nullptr) {
+    if (gl::hasEntryPoint(glClearDepthf)) {
         glClearDepthf(static_cast<GLfloat>(depth));
     } else {
         glClearDepth(depth);

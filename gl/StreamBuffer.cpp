@@ -10,6 +10,16 @@ constexpr std::size_t kMinimumCapacity = std::size_t{4} << 20;
 // Every write starts on a boundary any attribute type accepts.
 constexpr std::size_t kAlignment = 16;
 
+// WebGL2 maps no buffers; elsewhere the driver says whether it can.
+bool buffersMap()
+{
+#ifdef __EMSCRIPTEN__
+    return false;
+#else
+    return glMapBufferRange != nullptr;
+#endif
+}
+
 } // namespace
 
 void StreamBuffer::create()
@@ -30,7 +40,7 @@ void StreamBuffer::destroy()
 std::size_t StreamBuffer::write(const void* data, std::size_t bytes)
 {
     glBindBuffer(target, buffer);
-    if (glMapBufferRange == nullptr) {
+    if (!buffersMap()) {
         glBufferData(target, static_cast<GLsizeiptr>(bytes), data, GL_STREAM_DRAW);
         return 0;
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quessaly builds, tests and runs with, and only the missing ones:
-# a second run does nothing. With --windows, also what the Windows build and its run under Wine need.
+# a second run does nothing. With --windows, also what the Windows build and its run under Wine need;
+# with --web, what the browser build and its run in headless Chromium need.
 set -euo pipefail
 
 packages=(
@@ -21,6 +22,10 @@ if [[ "${1:-}" == --windows ]]; then
     wine wine64 xvfb xdotool
     libgl1 libgl1-mesa-dri libxrandr2 libxi6 libxcursor1 libxinerama1 libxrender1 libxxf86vm1 libxcomposite1
   )
+fi
+if [[ "${1:-}" == --web ]]; then
+  # Emscripten's compiler, its Node.js and the headless browser; dpkg-dev unpacks the source packages.
+  packages+=(emscripten nodejs chromium dpkg-dev)
 fi
 
 missing=()

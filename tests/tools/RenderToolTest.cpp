@@ -279,12 +279,15 @@ TEST(RenderOptions, RefusesWhatItCannotUseWithOneLineReasons)
     EXPECT_DOUBLE_EQ(options.start, 1.5);
     EXPECT_DOUBLE_EQ(options.end, 3.0);
     EXPECT_TRUE(options.stats && options.quiet);
+    RenderOptions asInABrowser;
+    ASSERT_TRUE(parseArgs({"--gl", "es"}, &asInABrowser, &error));
+    EXPECT_TRUE(asInABrowser.glBackend == gl::Backend::Shader && asInABrowser.linesAsOnES);
 
     const std::vector<std::vector<const char*>> refused = {
         {"--size", "320"},  {"--size", "0x180"},   {"--size", "320x"},   {"--size", "99999x10"},
         {"--fps", "0"},     {"--fps", "-5"},       {"--fps", "twenty"},  {"--start", "-1"},
         {"--end", "nan"},   {"--start", "5", "--end", "2"}, {"--fps"}, {"--bogus"}, {"--video", ""},
-        {"--gl", "es"},     {"--jobs", "0"},       {"--stats", "--jobs", "2"},
+        {"--gl", "gles"},   {"--jobs", "0"},       {"--stats", "--jobs", "2"},
     };
     expectEachRefusedInOneLine<RenderOptions>(refused);
 }

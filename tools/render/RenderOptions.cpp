@@ -18,7 +18,7 @@ const char* RenderOptions::usage()
 {
     return "usage: quessaly-render [--size WxH] [--fps N] [--start S] [--end S]\n"
            "                       [--video FILE] [--frames DIR] [--sheet FILE] [--stats] [--quiet]\n"
-           "                       [--draw-path resident|literal] [--gl fixed|shader] [--jobs N]\n";
+           "                       [--draw-path resident|literal] [--gl fixed|shader|es] [--jobs N]\n";
 }
 
 bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
@@ -65,6 +65,10 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
             valid = !video.empty();
         } else if (option == "--draw-path") {
             valid = DrawPath::parse(value, &drawPath);
+        } else if (option == "--gl" && std::string(value) == "es") {
+            // The shader back end drawing lines as it must on OpenGL ES, as the browser build does.
+            glBackend = gl::Backend::Shader;
+            linesAsOnES = true;
         } else if (option == "--gl") {
             valid = gl::parse(value, &glBackend);
         } else if (option == "--frames") {

@@ -1,0 +1,166 @@
+#include "platform/web/WebAudioDevice.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include <emscripten/emscripten.h>
+
+namespace {
+
+constexpr AudioDevice::Stream kStream = 1;
+
+// The music's state lives in Module.music: the context, the decoded buffer once there is one, and where
+// playback started. Every function tolerates the others not having run.
+EM_JS(int, musicInit, (int muted), {
+    const music = Module.music = Module.music || {};
+    music.silent = !!muted;
+    if (music.silent) return 1;
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) {
+        console.error("Quessaly: this browser has no WebAudio: the show runs silent");
+        music.silent = true;
+        return 0;
+    }
+    // The page may have made the context in its start click, where browsers let it start.
+    music.context = Module.audioContext || new Context({latencyHint: "playback"});
+    return 1;
+});
+
+EM_JS(void, musicStart, (), {
+    const music = Module.music;
+    if (!music.wanted || music.started) return;
+    if (music.silent || music.failed) {
+        music.started = true;
+        music.silentSince = performance.now();
+        return;
+    }
+    if (!music.buffer) return; // still decoding: starts when it is done
+    const source = music.context.createBufferSource();
+    source.buffer = music.buffer;
+    source.connect(music.context.destination);
+    if (music.context.state === "suspended") music.context.resume();
+    source.start(0, Math.min(music.offset, music.buffer.duration));
+    music.source = source;
+    music.started = true;
+    music.startedAt = music.context.currentTime;
+});
+
+EM_JS(void, musicDecode, (const unsigned char* bytes, int length), {
+    const music = Module.music;
+    if (music.silent) return;
+    const data = HEAPU8.slice(bytes, bytes + length).buffer;
+    music.context.decodeAudioData(data).then(function(buffer) {
+        music.buffer = buffer;
+        _quessalyMusicStart();
+    }, function(error) {
+        console.error("Quessaly: the browser cannot decode the soundtrack (" + error + "): the show runs silent");
+        music.failed = true;
+        _quessalyMusicStart();
+    });
+});
+
+EM_JS(void, musicMissing, (), {
+    Module.music.failed = true;
+});
+
+EM_JS(void, musicPlay, (double offset), {
+    const music = Module.music;
+    music.wanted = true;
+    music.offset = offset;
+    _quessalyMusicStart();
+});
+
+// Seconds of music heard since the start of playback, or -1 before it: the output timestamp says which
+// moment of the context's clock the listener hears now.
+EM_JS(double, musicHeard, (), {
+    const music = Module.music;
+    if (!music || !music.started) return -1;
+    if (music.silentSince !== undefined) return (performance.now() - music.silentSince) / 1000;
+    const context = music.context;
+    let heard = context.currentTime - (context.baseLatency || 0) - (context.outputLatency || 0);
+    if (context.getOutputTimestamp && context.state === "running") {
+        const stamp = context.getOutputTimestamp();
+        if (stamp.contextTime > 0) {
+            heard = Math.min(context.currentTime, stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000);
+        }
+    }
+    return Math.max(0, heard - music.startedAt);
+});
+
+EM_JS(void, musicStop, (), {
+    const music = Module.music;
+    if (!music) return;
+    if (music.source) music.source.stop();
+    Module.music = {};
+});
+
+} // namespace
+
+// The JavaScript side calls back here when decoding ends after play.
+extern "C" EMSCRIPTEN_KEEPALIVE void quessalyMusicStart() { musicStart(); }
+
+WebAudioDevice::~WebAudioDevice() { musicStop(); }
+
+bool WebAudioDevice::init(int)
+{
+    musicInit(muted ? 1 : 0);
+    return true;
+}
+
+AudioDevice::Stream WebAudioDevice::createStream(const char* path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (bytes.empty()) {
+        if (!muted) {
+            std::fprintf(stderr, "Quessaly: cannot read the soundtrack %s: the show runs silent\n", path);
+        }
+        musicMissing();
+    } else {
+        musicDecode(bytes.data(), static_cast<int>(bytes.size()));
+    }
+    return kStream;
+}
+
+bool WebAudioDevice::seek(Stream stream, std::int64_t bytes)
+{
+    if (stream != kStream || started) {
+        return false;
+    }
+    startBytes = std::max<std::int64_t>(0, bytes / kBytesPerFrame * kBytesPerFrame);
+    lastPosition = startBytes;
+    return true;
+}
+
+bool WebAudioDevice::play(Stream stream, bool restart)
+{
+    if (stream != kStream) {
+        return false;
+    }
+    if (started && !restart) {
+        return true;
+    }
+    started = true;
+    musicPlay(startBytes / kBytesPerSecond);
+    return true;
+}
+
+std::int64_t WebAudioDevice::position(Stream stream)
+{
+    if (stream != kStream || !started) {
+        return lastPosition;
+    }
+    const double heard = musicHeard();
+    if (heard >= 0.0) {
+        const auto frames = static_cast<std::int64_t>(std::floor(heard * kBytesPerSecond / kBytesPerFrame));
+        // The output timestamp can step back by a little; the clock never does.
+        lastPosition = std::max(lastPosition, startBytes + frames * kBytesPerFrame);
+    }
+    return lastPosition;
+}
+
+double WebAudioDevice::bytesToSeconds(Stream, std::int64_t bytes) const { return bytes / kBytesPerSecond; }
