@@ -56,7 +56,7 @@ class Browser {
   static async launch() {
     const profile = mkdtempSync(join(tmpdir(), "quessaly-chromium-"));
     const child = spawn("/usr/bin/chromium", [...chromiumFlags, `--user-data-dir=${profile}`, "about:blank"],
-      { stdio: ["ignore", "ignore", "pipe"] });
+      { stdio: ["ignore", "ignore", "pipe"], detached: true });
     const address = await new Promise((done, fail) => {
       let text = "";
       const timer = setTimeout(() => fail(new Error("Chromium did not open its DevTools port in 30 s:\n" + text)), 30000);
@@ -120,9 +120,10 @@ class Browser {
     this.socket.close();
     const exited = this.child.exitCode !== null || this.child.signalCode !== null ? Promise.resolve()
       : new Promise((done) => this.child.once("exit", done));
-    this.child.kill("SIGKILL");
+    // The whole group: Chromium's own processes write to the profile too.
+    try { process.kill(-this.child.pid, "SIGKILL"); } catch { /* already gone */ }
     await exited;
-    rmSync(this.profile, { recursive: true, force: true });
+    rmSync(this.profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
   }
 }
 
