@@ -1,7 +1,5 @@
 #include "platform/web/WebAudioDevice.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -74,21 +72,22 @@ EM_JS(void, musicPlay, (double offset), {
     _quessalyMusicStart();
 });
 
-// Seconds of music heard since the start of playback, or -1 before it: the output timestamp says which
-// moment of the context's clock the listener hears now.
-EM_JS(double, musicHeard, (), {
+// Fills the eight numbers of an AudioContextReading, in order; 0 before playback starts. Silent playback
+// reads the page's clock as a context without latency.
+EM_JS(int, musicRead, (double* out), {
     const music = Module.music;
-    if (!music || !music.started) return -1;
-    if (music.silentSince !== undefined) return (performance.now() - music.silentSince) / 1000;
-    const context = music.context;
-    let heard = context.currentTime - (context.baseLatency || 0) - (context.outputLatency || 0);
-    if (context.getOutputTimestamp && context.state === "running") {
-        const stamp = context.getOutputTimestamp();
-        if (stamp.contextTime > 0) {
-            heard = Math.min(context.currentTime, stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000);
-        }
+    if (!music || !music.started) return 0;
+    const now = performance.now();
+    const at = out >> 3;
+    if (music.silentSince !== undefined) {
+        HEAPF64.set([now / 1000, 0, 0, music.silentSince / 1000, 0, 0, 0, now], at);
+        return 1;
     }
-    return Math.max(0, heard - music.startedAt);
+    const context = music.context;
+    const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {};
+    HEAPF64.set([context.currentTime, context.baseLatency || 0, context.outputLatency || 0, music.startedAt,
+                 context.state === "running" ? 1 : 0, stamp.contextTime || 0, stamp.performanceTime || 0, now], at);
+    return 1;
 });
 
 EM_JS(void, musicStop, (), {
@@ -131,8 +130,7 @@ bool WebAudioDevice::seek(Stream stream, std::int64_t bytes)
     if (stream != kStream || started) {
         return false;
     }
-    startBytes = std::max<std::int64_t>(0, bytes / kBytesPerFrame * kBytesPerFrame);
-    lastPosition = startBytes;
+    clock.startAt(bytes);
     return true;
 }
 
@@ -145,22 +143,26 @@ bool WebAudioDevice::play(Stream stream, bool restart)
         return true;
     }
     started = true;
-    musicPlay(startBytes / kBytesPerSecond);
+    musicPlay(static_cast<double>(clock.position()) / kBytesPerSecond);
     return true;
 }
 
 std::int64_t WebAudioDevice::position(Stream stream)
 {
-    if (stream != kStream || !started) {
-        return lastPosition;
+    double numbers[8] = {};
+    if (stream != kStream || !started || musicRead(numbers) == 0) {
+        return clock.position();
     }
-    const double heard = musicHeard();
-    if (heard >= 0.0) {
-        const auto frames = static_cast<std::int64_t>(std::floor(heard * kBytesPerSecond / kBytesPerFrame));
-        // The output timestamp can step back by a little; the clock never does.
-        lastPosition = std::max(lastPosition, startBytes + frames * kBytesPerFrame);
-    }
-    return lastPosition;
+    AudioContextReading reading;
+    reading.currentTime = numbers[0];
+    reading.baseLatency = numbers[1];
+    reading.outputLatency = numbers[2];
+    reading.startedAt = numbers[3];
+    reading.running = numbers[4] != 0.0;
+    reading.stampContextTime = numbers[5];
+    reading.stampPerformanceTime = numbers[6];
+    reading.now = numbers[7];
+    return clock.advance(reading);
 }
 
 double WebAudioDevice::bytesToSeconds(Stream, std::int64_t bytes) const { return bytes / kBytesPerSecond; }

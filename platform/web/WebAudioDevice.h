@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AudioDevice.h"
+#include "platform/web/WebAudioClock.h"
 
 #include <cstdint>
 
@@ -28,6 +29,5 @@ public:
 private:
     bool muted;
     bool started = false;
-    std::int64_t startBytes = 0;
-    std::int64_t lastPosition = 0;
+    WebAudioClock clock;
 };

@@ -1,12 +1,11 @@
 #include "platform/web/WebEvents.h"
 
+#include "platform/web/WebKeys.h"
 #include "platform/web/WebWindow.h"
 
 #include <emscripten/html5.h>
 
 namespace {
-
-constexpr unsigned long kBrowserAlt = 18;
 
 EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent* event, void* userData)
 {
@@ -32,34 +31,13 @@ WebEvents::~WebEvents()
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
 }
 
-int WebEvents::virtualKeyCode(unsigned long browserKeyCode)
-{
-    const bool letter = browserKeyCode >= 'A' && browserKeyCode <= 'Z';
-    const bool digit = browserKeyCode >= '0' && browserKeyCode <= '9';
-    const bool function = browserKeyCode >= KeyCode::kF1 && browserKeyCode <= KeyCode::kF12;
-    const bool named = browserKeyCode == KeyCode::kEnter || browserKeyCode == KeyCode::kAlt ||
-                       browserKeyCode == KeyCode::kEscape || browserKeyCode == KeyCode::kSpace;
-    return letter || digit || function || named ? static_cast<int>(browserKeyCode) : 0;
-}
-
 bool WebEvents::keyEvent(unsigned long browserKeyCode, bool down, bool repeat, bool altHeld)
 {
-    const int code = virtualKeyCode(browserKeyCode);
-    if (code == 0) {
-        return false;
-    }
-    // A held key's repeats change nothing and would only queue up in front of the next press.
-    if (repeat) {
-        return true;
-    }
     WindowMessage message;
-    // Keys pressed with Alt held, and Alt itself, arrive as system keys.
-    const bool system = altHeld || browserKeyCode == kBrowserAlt;
-    message.type = system ? (down ? WindowMessage::Type::SystemKeyDown : WindowMessage::Type::SystemKeyUp)
-                          : (down ? WindowMessage::Type::KeyDown : WindowMessage::Type::KeyUp);
-    message.key = code;
-    queue.push_back(message);
-    return true;
+    if (WebKeys::message(browserKeyCode, down, repeat, altHeld, message)) {
+        queue.push_back(message);
+    }
+    return WebKeys::virtualKeyCode(browserKeyCode) != 0;
 }
 
 bool WebEvents::takeMessage(WindowMessage& message)

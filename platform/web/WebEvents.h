@@ -19,9 +19,8 @@ public:
     bool takeMessage(WindowMessage& message) override;
     void postQuitMessage() override;
 
-    // The key code of a browser key code (which are the Windows ones for every key the show reads), or 0.
-    static int virtualKeyCode(unsigned long browserKeyCode);
-    // Queues a key's message; false for a key the window procedure does not handle, or a repeat.
+    // Queues a key's message; false for a key the show does not read. A held key's repeats are taken and
+    // dropped.
     bool keyEvent(unsigned long browserKeyCode, bool down, bool repeat, bool altHeld);
 
 private:

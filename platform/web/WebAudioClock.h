@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+// What a WebAudio context says about its playback at one moment, as read from the page.
+struct AudioContextReading {
+    double currentTime = 0.0;   // the context's clock, in seconds: what it has handed to the output
+    double baseLatency = 0.0;   // seconds the context itself holds back
+    double outputLatency = 0.0; // seconds from the context's hands to the listener's ears
+    double startedAt = 0.0;     // the context time playback started at
+    bool running = false;       // the context plays; its output timestamp means something only then
+    double stampContextTime = 0.0;     // getOutputTimestamp(): the context time the listener hears...
+    double stampPerformanceTime = 0.0; // ...at this page time, in milliseconds
+    double now = 0.0;                  // the page's clock (performance.now) when read, in milliseconds
+};
+
+// The music's position as the listener hears it, from readings of the context. The output timestamp,
+// carried forward on the page's clock, is the closest account; without one, the context's clock less its
+// latencies. Neither runs ahead of what the context has played, and the position never moves back.
+class WebAudioClock {
+public:
+    static constexpr double kBytesPerSecond = 176400.0; // 44100 Hz, stereo, 16-bit
+    static constexpr std::int64_t kBytesPerFrame = 4;
+
+    // Seconds heard since playback started; 0 until the first sound reaches the listener.
+    static double heardSeconds(const AudioContextReading& reading);
+
+    // Playback starts `bytes` into the music (whole sample frames).
+    void startAt(std::int64_t bytes);
+    // The position after `reading`: the start plus what was heard, never less than the last one given.
+    std::int64_t advance(const AudioContextReading& reading);
+    std::int64_t position() const { return lastPosition; }
+
+private:
+    std::int64_t startBytes = 0;
+    std::int64_t lastPosition = 0;
+};

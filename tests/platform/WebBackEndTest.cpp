@@ -1,0 +1,74 @@
+#include "platform/web/WebAudioClock.h"
+#include "platform/web/WebKeys.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr std::int64_t kSecond = 176400;
+
+} // namespace
+
+TEST(WebKeys, TheKeysTheShowReadsBecomeItsMessagesAndNothingElseDoes)
+{
+    WindowMessage message;
+    const unsigned long read[] = {'A', 'Q', 'Z', '0', '9', 112 /* F1 */, 115 /* F4 */, 123 /* F12 */, 13, 18, 27, 32};
+    for (unsigned long code : read) {
+        ASSERT_TRUE(WebKeys::message(code, true, false, false, message)) << code;
+        EXPECT_EQ(message.key, static_cast<int>(code));
+    }
+    // Shift, Control, the arrows, F13, the keypad's 1 and a semicolon are not the show's.
+    for (unsigned long code : {16ul, 17ul, 37ul, 124ul, 97ul, 186ul, 0ul}) {
+        EXPECT_FALSE(WebKeys::message(code, true, false, false, message)) << code;
+        EXPECT_EQ(WebKeys::virtualKeyCode(code), 0) << code;
+    }
+
+    ASSERT_TRUE(WebKeys::message('Q', false, false, false, message));
+    EXPECT_EQ(message.type, WindowMessage::Type::KeyUp);
+    // A held key repeats without a message.
+    EXPECT_FALSE(WebKeys::message('Q', true, true, false, message));
+    // Alt itself and keys under Alt arrive as system keys: Alt+F4 reaches the shell as it does on Windows.
+    ASSERT_TRUE(WebKeys::message(18, true, false, true, message));
+    EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyDown);
+    ASSERT_TRUE(WebKeys::message(115, true, false, true, message));
+    EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyDown);
+    EXPECT_EQ(message.key, KeyCode::kF4);
+    ASSERT_TRUE(WebKeys::message(18, false, false, false, message));
+    EXPECT_EQ(message.type, WindowMessage::Type::SystemKeyUp);
+}
+
+TEST(WebAudioClock, TheListenerHearsTheContextLessItsLatencyAndTheClockNeverRunsBack)
+{
+    WebAudioClock clock;
+    clock.startAt(30 * kSecond + 3); // a part frame is dropped
+    EXPECT_EQ(clock.position(), 30 * kSecond);
+
+    // Without an output timestamp: the context's clock less both latencies, from where playback started.
+    AudioContextReading reading;
+    reading.startedAt = 2.0;
+    reading.currentTime = 12.0;
+    reading.baseLatency = 0.01;
+    reading.outputLatency = 0.04;
+    EXPECT_NEAR(WebAudioClock::heardSeconds(reading), 9.95, 1e-9);
+    EXPECT_EQ(clock.advance(reading), 30 * kSecond + 9.95 * kSecond);
+
+    // With one, the timestamp carried forward on the page's clock, but never past what the context played.
+    reading.running = true;
+    reading.stampContextTime = 11.9;
+    reading.stampPerformanceTime = 5000.0;
+    reading.now = 5050.0;
+    EXPECT_NEAR(WebAudioClock::heardSeconds(reading), 9.95, 1e-9);
+    reading.now = 5200.0;
+    EXPECT_NEAR(WebAudioClock::heardSeconds(reading), 10.0, 1e-9);
+    // A timestamp that has not caught up (0) is not one.
+    reading.stampContextTime = 0.0;
+    EXPECT_NEAR(WebAudioClock::heardSeconds(reading), 9.95, 1e-9);
+
+    // A reading that steps back leaves the position where it was; before the first sound it is the start.
+    reading.currentTime = 11.0;
+    EXPECT_EQ(clock.advance(reading), 30 * kSecond + 9.95 * kSecond);
+    reading.currentTime = 2.02;
+    EXPECT_EQ(WebAudioClock::heardSeconds(reading), 0.0);
+    WebAudioClock fresh;
+    EXPECT_EQ(fresh.advance(reading), 0);
+}
