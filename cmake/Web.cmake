@@ -7,6 +7,14 @@ set(QUESSALY_ASSETS "" CACHE PATH "The folder of textures and soundtrack packed 
 if(NOT IS_DIRECTORY "${QUESSALY_WEB_DEPS}" OR NOT IS_DIRECTORY "${QUESSALY_ASSETS}")
   message(FATAL_ERROR "The browser build needs QUESSALY_WEB_DEPS and QUESSALY_ASSETS (make web sets both)")
 endif()
+# Libraries found in an earlier folder (another cache, another recipe) are looked for again.
+if(NOT QUESSALY_WEB_DEPS STREQUAL "${quessaly_web_deps_found_in}")
+  foreach(found ZLIB_INCLUDE_DIR ZLIB_LIBRARY_RELEASE ZLIB_LIBRARY_DEBUG PNG_PNG_INCLUDE_DIR PNG_LIBRARY_RELEASE
+                PNG_LIBRARY_DEBUG)
+    unset(${found} CACHE)
+  endforeach()
+  set(quessaly_web_deps_found_in "${QUESSALY_WEB_DEPS}" CACHE INTERNAL "")
+endif()
 list(APPEND CMAKE_FIND_ROOT_PATH ${QUESSALY_WEB_DEPS})
 find_package(ZLIB REQUIRED)
 find_package(PNG REQUIRED)

@@ -18,7 +18,13 @@ const types = {
 export function serve(directory, port = 0) {
   const root = resolve(directory);
   const server = createServer(async (request, response) => {
-    const path = decodeURIComponent(new URL(request.url, "http://localhost").pathname);
+    let path;
+    try {
+      path = decodeURIComponent(new URL(request.url, "http://localhost").pathname);
+    } catch {
+      response.writeHead(400).end();
+      return;
+    }
     const file = normalize(join(root, path.endsWith("/") ? path + "index.html" : path));
     if (file !== root && !file.startsWith(root + sep)) {
       response.writeHead(403).end();
