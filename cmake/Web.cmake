@@ -37,7 +37,7 @@ target_link_options(quessaly-web PRIVATE
   # The page calls main in its start click, where the browser lets sound begin.
   -sINVOKE_RUN=0 -sEXIT_RUNTIME=0 -sENVIRONMENT=web
   "-sEXPORTED_RUNTIME_METHODS=['callMain']"
-  "-sEXPORTED_FUNCTIONS=['_main','_quessalyPlayAgain','_quessalyMusicStart']"
+  "-sEXPORTED_FUNCTIONS=['_main','_quessalyPlayAgain']"
   --preload-file ${QUESSALY_ASSETS}@/)
 
 configure_file(platform/web/index.html ${CMAKE_BINARY_DIR}/site/index.html COPYONLY)

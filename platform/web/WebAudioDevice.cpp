@@ -12,39 +12,35 @@ namespace {
 constexpr AudioDevice::Stream kStream = 1;
 
 // The music's state lives in Module.music: the context, the decoded buffer once there is one, and where
-// playback started. Every function tolerates the others not having run.
-EM_JS(int, musicInit, (int muted), {
-    const music = Module.music = Module.music || {};
-    music.silent = !!muted;
-    if (music.silent) return 1;
+// playback started. Its start() begins playback once it is both wanted and decoded, whichever comes last.
+EM_JS(void, musicInit, (int muted), {
+    const music = Module.music = {silent: !!muted};
+    music.start = function() {
+        if (!music.wanted || music.started) return;
+        if (music.silent || music.failed) {
+            music.started = true;
+            music.silentSince = performance.now();
+            return;
+        }
+        if (!music.buffer) return; // still decoding
+        const source = music.context.createBufferSource();
+        source.buffer = music.buffer;
+        source.connect(music.context.destination);
+        if (music.context.state === "suspended") music.context.resume();
+        source.start(0, Math.min(music.offset, music.buffer.duration));
+        music.source = source;
+        music.started = true;
+        music.startedAt = music.context.currentTime;
+    };
+    if (music.silent) return;
     const Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) {
         console.error("Quessaly: this browser has no WebAudio: the show runs silent");
         music.silent = true;
-        return 0;
+        return;
     }
     // The page may have made the context in its start click, where browsers let it start.
     music.context = Module.audioContext || new Context({latencyHint: "playback"});
-    return 1;
-});
-
-EM_JS(void, musicStart, (), {
-    const music = Module.music;
-    if (!music.wanted || music.started) return;
-    if (music.silent || music.failed) {
-        music.started = true;
-        music.silentSince = performance.now();
-        return;
-    }
-    if (!music.buffer) return; // still decoding: starts when it is done
-    const source = music.context.createBufferSource();
-    source.buffer = music.buffer;
-    source.connect(music.context.destination);
-    if (music.context.state === "suspended") music.context.resume();
-    source.start(0, Math.min(music.offset, music.buffer.duration));
-    music.source = source;
-    music.started = true;
-    music.startedAt = music.context.currentTime;
 });
 
 EM_JS(void, musicDecode, (const unsigned char* bytes, int length), {
@@ -53,11 +49,11 @@ EM_JS(void, musicDecode, (const unsigned char* bytes, int length), {
     const data = HEAPU8.slice(bytes, bytes + length).buffer;
     music.context.decodeAudioData(data).then(function(buffer) {
         music.buffer = buffer;
-        _quessalyMusicStart();
+        music.start();
     }, function(error) {
         console.error("Quessaly: the browser cannot decode the soundtrack (" + error + "): the show runs silent");
         music.failed = true;
-        _quessalyMusicStart();
+        music.start();
     });
 });
 
@@ -69,7 +65,7 @@ EM_JS(void, musicPlay, (double offset), {
     const music = Module.music;
     music.wanted = true;
     music.offset = offset;
-    _quessalyMusicStart();
+    music.start();
 });
 
 // Fills the eight numbers of an AudioContextReading, in order; 0 before playback starts. Silent playback
@@ -98,9 +94,6 @@ EM_JS(void, musicStop, (), {
 });
 
 } // namespace
-
-// The JavaScript side calls back here when decoding ends after play.
-extern "C" EMSCRIPTEN_KEEPALIVE void quessalyMusicStart() { musicStart(); }
 
 WebAudioDevice::~WebAudioDevice() { musicStop(); }
 
