@@ -172,6 +172,7 @@ void gl::readPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum form
 {
     glReadPixels(x, y, width, height, format, type, pixels);
 }
+void gl::finish() { glFinish(); }
 
 void gl::genTextures(GLsizei count, GLuint* textures) { glGenTextures(count, textures); }
 void gl::deleteTextures(GLsizei count, const GLuint* textures)

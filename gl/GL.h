@@ -95,6 +95,8 @@ void bufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage);
 const void* mapBufferForReading(GLenum target);
 GLboolean unmapBuffer(GLenum target);
 void readPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels);
+// Waits until every command given so far has been carried out.
+void finish();
 
 // Textures.
 void genTextures(GLsizei count, GLuint* textures);

@@ -140,7 +140,15 @@ int RenderSession::run(std::string* error)
 
     DemoShell shell({window, events, dialogs}, &clock, options.width, options.height, scenes);
     shell.setBeforeSwap([&] {
-        if (!reader || !drawing.wanted) {
+        if (!reader) {
+            // A window's swap waits for the frame; an offscreen one does not, and the driver would queue frames
+            // without bound and bill their drawing to whichever frame it happens to stall.
+            if (!drawing.timed || drawing.wanted) {
+                gl::finish();
+            }
+            return;
+        }
+        if (!drawing.wanted) {
             return;
         }
         if (reader->queue(pixels) && haveWaiting) {
