@@ -4,11 +4,11 @@
 
 #include <cstddef>
 
-// A buffer object that the data of one draw after another is written into without waiting for the draws
-// before: each write lands past the last one, mapped unsynchronized, and when the store is full it is
-// replaced by a fresh one (the driver keeps the old one for the draws still reading it). Many small draws
-// then share one store instead of each making its own. Where buffers cannot be mapped (WebGL2) each write
-// replaces the store.
+// A stream of buffer objects that the data of one draw after another is written into without waiting for the
+// draws before: each write lands past the last one, mapped unsynchronized. When a store is full the next of a
+// few is taken, once the draws that read it last have finished, so stores are reused rather than replaced (a
+// replaced store costs the driver fresh memory, zeroed, at every turn). Many small draws then share one store
+// instead of each making its own. Where buffers cannot be mapped (WebGL2) each write replaces the store.
 class StreamBuffer {
 public:
     explicit StreamBuffer(GLenum target) : target(target) {}
@@ -20,11 +20,21 @@ public:
     // Copies `bytes` of `data` in and returns the offset they start at; the buffer stays bound to its target.
     // A draw reads one write of each stream: the next may start a fresh store.
     std::size_t write(const void* data, std::size_t bytes);
-    GLuint name() const { return buffer; }
+    GLuint name() const { return stores[current].buffer; }
 
 private:
+    struct Store {
+        GLuint buffer = 0;
+        std::size_t capacity = 0;
+        GLsync drawn = nullptr; // signalled once the draws that read this store have finished
+    };
+    // Enough that a store is taken again only frames after its draws were issued, so the wait is rarely felt.
+    static constexpr int kStoreCount = 3;
+
+    void takeNextStore(std::size_t bytes);
+
     GLenum target;
-    GLuint buffer = 0;
-    std::size_t capacity = 0;
+    Store stores[kStoreCount];
+    int current = 0;
     std::size_t used = 0;
 };
