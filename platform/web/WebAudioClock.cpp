@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+constexpr double kBytesPerSecond = AudioDevice::kBytesPerSecond;
+constexpr std::int64_t kBytesPerFrame = AudioDevice::kBytesPerFrame;
+
+} // namespace
+
 double WebAudioClock::heardSeconds(const AudioContextReading& reading)
 {
     double heard = reading.currentTime - reading.baseLatency - reading.outputLatency;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AudioDevice.h"
+
 #include <cstdint>
 
 // What a WebAudio context says about its playback at one moment, as read from the page.
@@ -19,9 +21,6 @@ struct AudioContextReading {
 // latencies. Neither runs ahead of what the context has played, and the position never moves back.
 class WebAudioClock {
 public:
-    static constexpr double kBytesPerSecond = 176400.0; // 44100 Hz, stereo, 16-bit
-    static constexpr std::int64_t kBytesPerFrame = 4;
-
     // Seconds heard since playback started; 0 until the first sound reaches the listener.
     static double heardSeconds(const AudioContextReading& reading);
 

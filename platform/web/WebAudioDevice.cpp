@@ -76,13 +76,23 @@ EM_JS(int, musicRead, (double* out), {
     const now = performance.now();
     const at = out >> 3;
     if (music.silentSince !== undefined) {
-        HEAPF64.set([now / 1000, 0, 0, music.silentSince / 1000, 0, 0, 0, now], at);
+        HEAPF64.fill(0, at, at + 8);
+        HEAPF64[at] = now / 1000;
+        HEAPF64[at + 3] = music.silentSince / 1000;
+        HEAPF64[at + 7] = now;
         return 1;
     }
     const context = music.context;
     const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {};
-    HEAPF64.set([context.currentTime, context.baseLatency || 0, context.outputLatency || 0, music.startedAt,
-                 context.state === "running" ? 1 : 0, stamp.contextTime || 0, stamp.performanceTime || 0, now], at);
+    // Written one by one: an array literal would be garbage for the collector at every frame.
+    HEAPF64[at] = context.currentTime;
+    HEAPF64[at + 1] = context.baseLatency || 0;
+    HEAPF64[at + 2] = context.outputLatency || 0;
+    HEAPF64[at + 3] = music.startedAt;
+    HEAPF64[at + 4] = context.state === "running" ? 1 : 0;
+    HEAPF64[at + 5] = stamp.contextTime || 0;
+    HEAPF64[at + 6] = stamp.performanceTime || 0;
+    HEAPF64[at + 7] = now;
     return 1;
 });
 
