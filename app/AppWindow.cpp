@@ -159,6 +159,7 @@ void AppWindow::resizeViewport(int newWidth, int newHeight)
         newHeight = 1;
     }
     gl::viewport(0, 0, newWidth, newHeight);
+    gl::scaleLineWidths(newHeight, designHeight);
     gl::matrixMode(GL_PROJECTION);
     gl::loadIdentity();
     const float aspect = static_cast<float>(newWidth) / static_cast<float>(newHeight);

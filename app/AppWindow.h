@@ -42,6 +42,8 @@ public:
     int width;
     int height;
     int bitsPerPixel = 32;
+    // The frame height the scenes' line widths were chosen for: the build's own. Taller frames widen the lines.
+    int designHeight = 720;
     AbstractSceneObject* currentScene = nullptr;
     LoadingScene* loader = nullptr;
     AbstractMotionController* motionController;

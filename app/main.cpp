@@ -1,3 +1,4 @@
+#include "app/AppWindow.h"
 #include "app/AssetFolder.h"
 #include "app/DemoShell.h"
 #include "app/PlayerOptions.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv)
     SdlDialogs dialogs(window);
     SdlAudioDevice audio(options.mute);
     DemoShell shell({window, events, dialogs}, &audio, options.width, options.height);
+    shell.app()->designHeight = QUESSALY_HEIGHT;
     if (options.windowed) {
         shell.preferWindowed();
     }

@@ -1,5 +1,6 @@
 #include "gl/GL.h"
 
+#include "gl/LineScale.h"
 #include "gl/ShaderBackend.h"
 
 #include <GL/glu.h>
@@ -13,11 +14,54 @@ namespace {
 // Null on the fixed back end: every call below is then the driver's own.
 std::unique_ptr<ShaderBackend> shader;
 
+// What decides the width a line is drawn with: the width the scenes asked for, smoothing and blending, and the
+// width the back end was last given.
+struct LineState {
+    LineScale scale;
+    float requested = 1.0f;
+    bool smooth = false;
+    bool blend = false;
+    GLenum blendSource = GL_ONE;
+    float drawn = 1.0f;
+
+    float wanted() const
+    {
+        const bool byCoverage = blend && (blendSource == GL_SRC_ALPHA || blendSource == GL_SRC_ALPHA_SATURATE);
+        return scale.drawnWidth(requested, !smooth     ? LineScale::Look::Aliased
+                                           : byCoverage ? LineScale::Look::SmoothByCoverage
+                                                        : LineScale::Look::SmoothByFootprint);
+    }
+};
+LineState lines;
+
+void applyLineWidth()
+{
+    lines.drawn = lines.wanted();
+    shader ? shader->lineWidth(lines.drawn) : glLineWidth(lines.drawn);
+}
+
+void updateLineWidth()
+{
+    if (lines.wanted() != lines.drawn) {
+        applyLineWidth();
+    }
+}
+
+void capabilityChanged(GLenum cap, bool on)
+{
+    if (cap == GL_LINE_SMOOTH || cap == GL_BLEND) {
+        (cap == GL_LINE_SMOOTH ? lines.smooth : lines.blend) = on;
+        updateLineWidth();
+    }
+}
+
 } // namespace
 
 void gl::select(Backend backend, bool linesAsOnES)
 {
     shader = backend == Backend::Shader ? std::make_unique<ShaderBackend>(linesAsOnES) : nullptr;
+    // A new back end starts from GL's defaults, as a new context does.
+    lines = LineState();
 }
 
 gl::Backend gl::current() { return shader ? Backend::Shader : Backend::Fixed; }
@@ -39,12 +83,25 @@ void gl::releaseDeviceObjects()
     }
 }
 
-void gl::enable(GLenum cap) { shader ? shader->enable(cap) : glEnable(cap); }
-void gl::disable(GLenum cap) { shader ? shader->disable(cap) : glDisable(cap); }
+void gl::enable(GLenum cap)
+{
+    shader ? shader->enable(cap) : glEnable(cap);
+    capabilityChanged(cap, true);
+}
+void gl::disable(GLenum cap)
+{
+    shader ? shader->disable(cap) : glDisable(cap);
+    capabilityChanged(cap, false);
+}
 GLboolean gl::isEnabled(GLenum cap) { return shader ? shader->isEnabled(cap) : glIsEnabled(cap); }
 void gl::enableClientState(GLenum array) { shader ? shader->enableClientState(array) : glEnableClientState(array); }
 void gl::disableClientState(GLenum array) { shader ? shader->disableClientState(array) : glDisableClientState(array); }
-void gl::blendFunc(GLenum source, GLenum destination) { glBlendFunc(source, destination); }
+void gl::blendFunc(GLenum source, GLenum destination)
+{
+    glBlendFunc(source, destination);
+    lines.blendSource = source;
+    updateLineWidth();
+}
 void gl::depthFunc(GLenum function) { glDepthFunc(function); }
 void gl::clearColor(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) { glClearColor(red, green, blue, alpha); }
 void gl::clearDepth(GLdouble depth) { shader ? shader->clearDepth(depth) : glClearDepth(depth); }
@@ -55,7 +112,16 @@ void gl::viewport(GLint x, GLint y, GLsizei width, GLsizei height)
 }
 void gl::scissor(GLint x, GLint y, GLsizei width, GLsizei height) { glScissor(x, y, width, height); }
 void gl::polygonMode(GLenum face, GLenum mode) { shader ? shader->polygonMode(mode) : glPolygonMode(face, mode); }
-void gl::lineWidth(GLfloat width) { shader ? shader->lineWidth(width) : glLineWidth(width); }
+void gl::lineWidth(GLfloat width)
+{
+    lines.requested = width;
+    applyLineWidth();
+}
+void gl::scaleLineWidths(int framebufferHeight, int designHeight)
+{
+    lines.scale.setHeights(framebufferHeight, designHeight);
+    updateLineWidth();
+}
 void gl::pointSize(GLfloat size)
 {
     // Nothing the show draws is a point; ES has no point size to set.

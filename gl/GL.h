@@ -45,6 +45,8 @@ void viewport(GLint x, GLint y, GLsizei width, GLsizei height);
 void scissor(GLint x, GLint y, GLsizei width, GLsizei height);
 void polygonMode(GLenum face, GLenum mode);
 void lineWidth(GLfloat width);
+// Widths are pixels of a frame `designHeight` rows high; on a taller frame buffer lines widen with it.
+void scaleLineWidths(int framebufferHeight, int designHeight);
 void pointSize(GLfloat size);
 void shadeModel(GLenum mode);
 void hint(GLenum target, GLenum mode);

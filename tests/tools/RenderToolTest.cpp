@@ -518,6 +518,83 @@ TEST(GLBackends, TheShaderBackEndDrawsThePictureOfTheFixedBackEnd)
     }
 }
 
+// Line widths are pixels of the build's 720 rows. At 2560x1440 a frame, averaged down 2x2 to 1280x720, keeps the
+// light and the look of the 1280x720 frame: one frame mid-scene for every scene, and frames mid-flash (the
+// multi-cylinder tunnel, the Velk tunnel) and mid-morph (the ball cloud), drawn at 10 fps. Metric per frame: the
+// luminance of the averaged frame within 2.5 % of the 1280x720 frame's, or within 0.01 of full scale on dark
+// frames, and a mean absolute difference per channel of at most 4/255 (measured on Mesa: luminance within 1.6 %,
+// mean 3.4/255 at worst). The greetings' tubes are 1-pixel aliased lines over black: at 1440 rows each is two
+// rows wide, and half of them straddle a pair of rows, so averaged down they fall on two rows at half strength
+// where the 720-row frame has one row at full; their light matches, yet the mean difference is 6.4/255, so
+// there the limit is 7/255. Unscaled, the wireframe scenes lose 17-33 % of their light and differ by up to 28/255.
+TEST(LineWidths, AtTwiceTheBuildsHeightEverySceneLooksAsAtTheBuildsOwnSize)
+{
+    WorkingDirectory directory("line-widths");
+    std::string error;
+    ASSERT_TRUE(TextureMaker().writeAll(directory.path.string(), &error)) << error;
+    constexpr int kFps = 10;
+    std::vector<long> frames = {404, 858, 890, 1605};
+    for (int row = 1; row < kTimelineLength; ++row) {
+        const double end = std::min(kTimeline[row].end, 227.5f);
+        frames.push_back(static_cast<long>((kTimeline[row].start + end) / 2.0 * kFps));
+    }
+    const auto render = [&](int width, int height) {
+        RenderOptions options;
+        options.width = width;
+        options.height = height;
+        options.fps = kFps;
+        options.quiet = true;
+        std::vector<std::pair<double, std::vector<std::uint8_t>>> drawn;
+        RenderSession session(options);
+        session.setFrameFilter([&](long index) { return std::count(frames.begin(), frames.end(), index) != 0; });
+        session.setFrameSink([&](double time, const std::vector<std::uint8_t>& rgba, std::string*) {
+            drawn.emplace_back(time, rgba);
+            return true;
+        });
+        EXPECT_EQ(runQuietly(session, &error), 0) << error;
+        return drawn;
+    };
+    const auto small = render(1280, 720);
+    const auto large = render(2560, 1440);
+    ASSERT_EQ(small.size(), frames.size());
+    ASSERT_EQ(large.size(), frames.size());
+    double worstRatio = 0.0, worstMean = 0.0;
+    for (std::size_t f = 0; f < frames.size(); ++f) {
+        const double time = small[f].first;
+        const std::vector<std::uint8_t>& a = small[f].second;
+        const std::vector<std::uint8_t>& b = large[f].second;
+        double lightA = 0.0, lightB = 0.0, difference = 0.0;
+        for (int y = 0; y < 720; ++y) {
+            for (int x = 0; x < 1280; ++x) {
+                double lumaA = 0.0, lumaB = 0.0;
+                for (int c = 0; c < 3; ++c) {
+                    const std::size_t top = (std::size_t{2} * y * 2560 + 2 * x) * 4 + c;
+                    const double averaged = (b[top] + b[top + 4] + b[top + 2560 * 4] + b[top + 2560 * 4 + 4]) / 4.0;
+                    const double weight = c == 0 ? 0.2126 : c == 1 ? 0.7152 : 0.0722;
+                    lumaA += weight * a[(std::size_t{1280} * y + x) * 4 + c];
+                    lumaB += weight * averaged;
+                    difference += std::abs(averaged - a[(std::size_t{1280} * y + x) * 4 + c]);
+                }
+                lightA += lumaA;
+                lightB += lumaB;
+            }
+        }
+        constexpr double kPixels = 1280.0 * 720.0;
+        lightA /= kPixels * 255.0;
+        lightB /= kPixels * 255.0;
+        const double mean = difference / (kPixels * 3.0);
+        const double ratio = lightA > 0.0 ? lightB / lightA : 1.0;
+        EXPECT_TRUE(std::abs(ratio - 1.0) <= 0.025 || std::abs(lightB - lightA) <= 0.01)
+            << "at " << time << " s: luminance " << lightB << " against " << lightA;
+        EXPECT_LE(mean, inScene(time, "OUTTRO\n") ? 7.0 : 4.0) << "at " << time << " s";
+        worstRatio = std::max(worstRatio, std::abs(ratio - 1.0));
+        worstMean = std::max(worstMean, mean);
+        std::printf("%7.2f s: luminance %.4f against %.4f (ratio %.3f), mean difference %.2f/255\n", time, lightB,
+                    lightA, ratio, mean);
+    }
+    std::printf("worst: luminance ratio off by %.3f, mean difference %.2f/255\n", worstRatio, worstMean);
+}
+
 // The tunnel moves one ring per rendered frame: from --start on it shows what a run from the beginning shows
 // only if every frame before the start was played, though none of them is drawn.
 TEST(RenderSession, AStartInheritsTheStateOfEveryFrameBeforeIt)
