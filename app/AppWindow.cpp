@@ -92,21 +92,28 @@ bool AppWindow::openWindow()
 }
 
 // The fixed back end needs a compatibility context. Where the driver has none, the shader back end takes
-// over on a core or ES context; the shader back end asks for those only.
+// over on a core context, a forward-compatible one where plain core is refused (as on macOS), or ES; the shader
+// back end asks for those only.
 RenderingContext* AppWindow::createContext()
 {
+    if (onlyContext) {
+        return platform.window.createContext(deviceContext, *onlyContext, debugContext);
+    }
     const bool shaders = gl::current() == gl::Backend::Shader;
     if (!shaders) {
-        if (RenderingContext* context = platform.window.createContext(deviceContext, ContextProfile::Compatibility)) {
+        if (RenderingContext* context =
+                platform.window.createContext(deviceContext, ContextKind::Compatibility, debugContext)) {
             return context;
         }
     }
-    for (ContextProfile profile : {ContextProfile::Core, ContextProfile::ES}) {
-        if (RenderingContext* context = platform.window.createContext(deviceContext, profile)) {
+    for (ContextKind kind : {ContextKind::Core, ContextKind::ForwardCompatibleCore, ContextKind::ES}) {
+        if (RenderingContext* context = platform.window.createContext(deviceContext, kind, debugContext)) {
             if (!shaders) {
                 gl::select(gl::Backend::Shader);
                 std::fprintf(stderr, "No GL compatibility context: drawing through shaders on OpenGL %s\n",
-                             profile == ContextProfile::Core ? "3.3 core" : "ES 3.0");
+                             kind == ContextKind::Core                    ? "3.3 core"
+                             : kind == ContextKind::ForwardCompatibleCore ? "3.3 core (forward-compatible)"
+                                                                          : "ES 3.0");
             }
             return context;
         }

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <cstdint>
+#include <optional>
 
 class AbstractSceneObject;
 class AbstractInputController;
@@ -42,6 +43,9 @@ public:
     int width;
     int height;
     int bitsPerPixel = 32;
+    // Set: the one kind of GL context to ask for, with no fallback. `debugContext`: ask for a debug context.
+    std::optional<ContextKind> onlyContext;
+    bool debugContext = false;
     // The frame height the scenes' line widths were chosen for: the build's own. Taller frames widen the lines.
     int designHeight = 720;
     AbstractSceneObject* currentScene = nullptr;

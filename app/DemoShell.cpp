@@ -4,12 +4,15 @@
 #include "app/LoadingScene.h"
 #include "app/MusicStream.h"
 #include "app/QuitRequest.h"
+#include "gl/ErrorReport.h"
 #include "platform/AudioDevice.h"
 #include "platform/KeyCode.h"
 #include "sequence/KeyboardInputController.h"
 #include "sequence/KeyboardMotionController.h"
 #include "sequence/TextureTable.h"
 
+#include <cstdio>
+#include <string>
 #include <thread>
 
 namespace {
@@ -44,6 +47,14 @@ LoadingScene* DemoShell::loader() { return loadingScene.get(); }
 
 void DemoShell::preferWindowed() { windowed = true; }
 
+void DemoShell::reportGLErrors()
+{
+    errorReport = std::make_unique<ErrorReport>();
+    application->debugContext = true;
+}
+
+long DemoShell::glErrors() const { return errorReport ? errorReport->errorCount() : 0; }
+
 void DemoShell::startAt(double seconds) { startSeconds = seconds; }
 
 bool DemoShell::startUp()
@@ -55,6 +66,9 @@ bool DemoShell::startUp()
         return false;
     }
     application->resizeViewport(application->width, application->height);
+    if (errorReport) {
+        errorReport->start();
+    }
 
     setQuitTarget(&platform.events);
     MusicStream::instance().device = audio;
@@ -109,10 +123,17 @@ bool DemoShell::runFrame()
     unseen.set(!shown);
     if (application->currentScene != nullptr) {
         const bool wasLoading = !loadingScene->loaded;
+        if (errorReport) {
+            const std::string keyword = loadingScene->keywords[loadingScene->currentIndex];
+            errorReport->setScene(keyword.substr(0, keyword.find('\n')));
+        }
         application->currentScene->render();
         if (wasLoading && loadingScene->loaded) {
             loadingSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - loadingStarted).count();
         }
+    }
+    if (errorReport) {
+        errorReport->endFrame();
     }
     if (shown) {
         if (beforeSwap) {
@@ -149,6 +170,13 @@ void DemoShell::shutDown()
     application->currentScene = nullptr;
     application->loader = nullptr;
     loadingScene.reset();
+    if (errorReport && application->renderingContext != nullptr) {
+        errorReport->stop();
+        if (errorReport->errorCount() > 0) {
+            std::fprintf(stderr, "%ld GL errors, %zu of them distinct\n", errorReport->errorCount(),
+                         errorReport->distinctCount());
+        }
+    }
     setQuitTarget(nullptr);
     MusicStream::instance().device = nullptr;
     MusicStream::instance().stream = 0;
@@ -163,5 +191,6 @@ int DemoShell::run()
     while (runFrame()) {
     }
     shutDown();
-    return 0;
+    // A run that met GL errors fails, so a check can rely on its status.
+    return glErrors() > 0 ? 1 : 0;
 }

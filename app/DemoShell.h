@@ -13,6 +13,7 @@
 
 class AppWindow;
 class AudioDevice;
+class ErrorReport;
 class KeyboardInputController;
 class KeyboardMotionController;
 class LoadingScene;
@@ -44,6 +45,10 @@ public:
     // Called with every frame that is shown, just before the buffers swap, while the back buffer still holds
     // the frame: where the render tool reads its frames.
     void setBeforeSwap(std::function<void()> hook) { beforeSwap = std::move(hook); }
+    // --gl-debug: asks for a debug context, and prints every distinct GL error once with its scene.
+    void reportGLErrors();
+    // The GL errors met so far; always 0 unless they are reported.
+    long glErrors() const;
 
     float timeValue = -1.0f;
     // Wall time from the loader's construction to the frame that starts the music, every scene loaded;
@@ -80,4 +85,5 @@ private:
     // While the window is minimized or hidden.
     UnseenFrames unseen;
     std::chrono::steady_clock::time_point loadingStarted;
+    std::unique_ptr<ErrorReport> errorReport;
 };

@@ -13,7 +13,7 @@ std::string PlayerOptions::usage(const char* program)
 {
     return std::string("usage: ") + program +
            " [--windowed | --fullscreen] [--size WxH] [--start SECONDS] [--mute] [--gl fixed|shader]\n"
-           "       [--help] [--version]\n"
+           "       [--gl-debug] [--help] [--version]\n"
            "  --windowed       play in a window\n"
            "  --fullscreen     play fullscreen in the display mode of --size (the default)\n"
            "  --size WxH       the window's size, or with --fullscreen the display mode\n"
@@ -21,6 +21,7 @@ std::string PlayerOptions::usage(const char* program)
            "  --mute           play without sound, on the silent clock\n"
            "  --gl shader      draw through shaders on an OpenGL 3.3 core or ES 3.0 context (fixed: GL 1.x,\n"
            "                   the default where the driver has it)\n"
+           "  --gl-debug       print every distinct GL error once, with its scene; exit with status 1 if any\n"
            "  Alt+Enter switches between fullscreen and a window; Escape ends the show.\n";
 }
 
@@ -35,6 +36,8 @@ bool PlayerOptions::parse(int argc, const char* const* argv, std::string* error)
             mode = option == "--windowed" ? Mode::Windowed : Mode::Fullscreen;
         } else if (option == "--mute") {
             mute = true;
+        } else if (option == "--gl-debug") {
+            glDebug = true;
         } else if (option == "--help" || option == "-h") {
             help = true;
         } else if (option == "--version") {

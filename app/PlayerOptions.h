@@ -14,6 +14,7 @@ struct PlayerOptions {
     bool help = false;
     bool version = false;
     gl::Backend glBackend = gl::Backend::Fixed;
+    bool glDebug = false;
 
     // Fills the options from argv; false with a one-line reason in `error` on anything it cannot use.
     bool parse(int argc, const char* const* argv, std::string* error);

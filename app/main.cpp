@@ -50,6 +50,9 @@ int main(int argc, char** argv)
     SdlAudioDevice audio(options.mute);
     DemoShell shell({window, events, dialogs}, &audio, options.width, options.height);
     shell.app()->designHeight = QUESSALY_HEIGHT;
+    if (options.glDebug) {
+        shell.reportGLErrors();
+    }
     if (options.windowed) {
         shell.preferWindowed();
     }

@@ -53,31 +53,43 @@ void ShaderBackend::releaseDeviceObjects()
     vertexArray = quadIndexBuffer = 0;
     quadIndexLines = 0;
     deviceReady = false;
+    // The next context is asked afresh, and starts from GL's defaults.
+    capabilitiesKnown = false;
+    driverLines = DriverLines();
 }
 
-bool ShaderBackend::nativeLines()
+const ContextCapabilities& ShaderBackend::capabilities()
 {
-    if (nativeLinesKnown < 0) {
-        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-        openGLES = version != nullptr && std::strncmp(version, "OpenGL ES", 9) == 0;
-        nativeLinesKnown = !openGLES && !linesAsOnES;
+    if (!capabilitiesKnown) {
+        const ContextCapabilities reported = ContextCapabilities::query();
+        contextCapabilities = linesAsOnES ? reported.linesAsOnWebGL() : reported;
+        capabilitiesKnown = true;
     }
-    return nativeLinesKnown != 0;
+    return contextCapabilities;
 }
 
-void ShaderBackend::polygonMode(GLenum mode)
+void ShaderBackend::polygonMode(GLenum mode) { linePolygons = mode == GL_LINE; }
+
+void ShaderBackend::lineWidth(GLfloat width) { currentLineWidth = width; }
+
+void ShaderBackend::setDriverLines(bool linePolygonsDrawn)
 {
-    linePolygons = mode == GL_LINE;
-    if (nativeLines()) {
+    const ContextCapabilities& context = capabilities();
+    const GLenum mode = linePolygonsDrawn ? GL_LINE : GL_FILL;
+    if (context.polygonMode && mode != driverLines.polygonMode) {
         glPolygonMode(GL_FRONT_AND_BACK, mode);
+        driverLines.polygonMode = mode;
     }
-}
-
-void ShaderBackend::lineWidth(GLfloat width)
-{
-    currentLineWidth = width;
-    if (nativeLines()) {
-        glLineWidth(width);
+    if (!driverDrawsLines()) {
+        return; // nothing the driver draws now is a line
+    }
+    if (currentLineWidth != driverLines.width) {
+        glLineWidth(currentLineWidth);
+        driverLines.width = currentLineWidth;
+    }
+    if (context.lineSmooth && lineSmooth != driverLines.smooth) {
+        lineSmooth ? glEnable(GL_LINE_SMOOTH) : glDisable(GL_LINE_SMOOTH);
+        driverLines.smooth = lineSmooth;
     }
 }
 
@@ -86,7 +98,7 @@ bool ShaderBackend::ready()
     if (deviceReady || deviceFailed) {
         return deviceReady;
     }
-    nativeLines();
+    const bool openGLES = capabilities().openGLES;
     if (!gl::hasEntryPoint(glCreateProgram) || !gl::hasEntryPoint(glGenVertexArrays)) {
         deviceFailed = true;
         return false;
@@ -122,12 +134,7 @@ void ShaderBackend::setCap(GLenum cap, bool on)
     case GL_TEXTURE_2D: texture2D = on; break;
     case GL_TEXTURE_GEN_S: texGenS = on; break;
     case GL_TEXTURE_GEN_T: texGenT = on; break;
-    case GL_LINE_SMOOTH:
-        lineSmooth = on;
-        if (nativeLines()) {
-            on ? glEnable(cap) : glDisable(cap);
-        }
-        break;
+    case GL_LINE_SMOOTH: lineSmooth = on; break;
     case GL_CULL_FACE:
         cullFace = on;
         on ? glEnable(cap) : glDisable(cap);
@@ -445,8 +452,9 @@ void ShaderBackend::bindBuffer(GLenum target, GLuint buffer)
 void ShaderBackend::bufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage)
 {
     // Indices are kept for draws that stream client arrays from the vertices they reach; vertices only where
-    // lines are drawn as on ES, which reads them back on the processor.
-    const bool kept = target == GL_ELEMENT_ARRAY_BUFFER || (target == GL_ARRAY_BUFFER && !nativeLines());
+    // some lines may be drawn here, which reads them back on the processor.
+    const bool kept =
+        target == GL_ELEMENT_ARRAY_BUFFER || (target == GL_ARRAY_BUFFER && !capabilities().drawsEveryLine());
     const GLuint buffer = target == GL_ARRAY_BUFFER ? arrayBuffer : elementBuffer;
     if (target == GL_ARRAY_BUFFER || target == GL_ELEMENT_ARRAY_BUFFER) {
         glBindBuffer(target, buffer);
@@ -601,8 +609,8 @@ void ShaderBackend::drawElements(GLenum mode, GLsizei count, GLenum type, const 
     if (recordingList || count <= 0 || type != GL_UNSIGNED_INT || !ready()) {
         return;
     }
-    const bool quads = (currentLineWidth > 1.0f || lineSmooth) && !nativeLines();
-    if (mode == GL_TRIANGLES && linePolygons && !nativeLines()) {
+    const bool driverLines = driverDrawsLines();
+    if (mode == GL_TRIANGLES && linePolygons && !(capabilities().polygonMode && driverLines)) {
         const auto* triangles = reinterpret_cast<const std::uint32_t*>(cpuIndices(indices));
         const Sources sources = cpuSources();
         if (triangles == nullptr || sources.data[PositionSlot] == nullptr) {
@@ -611,7 +619,7 @@ void ShaderBackend::drawElements(GLenum mode, GLsizei count, GLenum type, const 
         lineScratch.clear();
         edgesOf(triangles, static_cast<std::size_t>(count) / 3, sources);
         drawPolygonEdges(sources);
-    } else if (mode == GL_LINES && quads) {
+    } else if (mode == GL_LINES && !driverLines) {
         const auto* lines = reinterpret_cast<const std::uint32_t*>(cpuIndices(indices));
         if (lines != nullptr) {
             drawLineQuads(lines, static_cast<std::size_t>(count) / 2, cpuSources());
@@ -628,7 +636,7 @@ void ShaderBackend::drawPolygonEdges(const Sources& sources)
         return;
     }
     // A flat line takes its second vertex's colour, a flat polygon its last: only quads can tell them apart.
-    if (currentLineWidth > 1.0f || lineSmooth || flatShading) {
+    if (!driverDrawsLines() || flatShading) {
         drawLineQuads(lineScratch.data(), count, sources, flatShading ? lineShadedBy.data() : nullptr);
         return;
     }
@@ -666,6 +674,7 @@ void ShaderBackend::drawAsGiven(GLenum mode, GLsizei count, const void* indices)
     if (!setUniforms(0)) {
         return;
     }
+    setDriverLines(mode == GL_TRIANGLES && linePolygons);
     // Where the client arrays interleave (immediate mode), the span they share goes up once.
     std::uintptr_t spanBegin = UINTPTR_MAX, spanEnd = 0, separateBytes = 0;
     for (const ClientArray& array : arrays) {
@@ -869,6 +878,7 @@ void ShaderBackend::drawLineQuads(const std::uint32_t* lines, std::size_t count,
     if (!setUniforms(P::LineQuads | (lineSmooth ? P::LineSmooth : 0))) {
         return;
     }
+    setDriverLines(false);
     // Lines are never culled; their quads must not be either.
     if (cullFace) {
         glDisable(GL_CULL_FACE);

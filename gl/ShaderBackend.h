@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gl/ContextCapabilities.h"
 #include "gl/FixedFunctionProgram.h"
 #include "gl/StreamBuffer.h"
 
@@ -16,9 +17,10 @@
 // coordinate generation, the current attributes and the client arrays are kept here; every draw becomes
 // one draw of FixedFunctionProgram from buffer objects. Blending, depth, culling of filled triangles, the
 // scissor box and textures stay with the driver, and so do line-mode polygons and wide or smoothed lines
-// where it has them (desktop core contexts). Where it has not (OpenGL ES, WebGL2: no polygon mode, lines one
-// pixel wide), line-mode polygons become their edges, culled here first, and lines wider than a pixel or
-// smoothed become quads with their coverage worked out per fragment. Its limits: one light with no specular
+// where the context reports them (ContextCapabilities). What it lacks (OpenGL ES and WebGL2 have no polygon mode
+// and no smoothing, WebGL2 and forward-compatible core contexts no lines wider than a pixel) is drawn here:
+// line-mode polygons become their edges, culled here first, and lines wider than a pixel or smoothed become
+// quads with their coverage worked out per fragment. Its limits: one light with no specular
 // part, colour material for ambient and diffuse, no display lists, float arrays and 32-bit indices only.
 class ShaderBackend {
 public:
@@ -124,9 +126,13 @@ private:
     enum Slot { PositionSlot, NormalSlot, ColorSlot, TexCoordSlot, SlotCount };
 
     void setCap(GLenum cap, bool on);
-    // Whether the context rasterises line-mode polygons and wide and smoothed lines itself; decided at the
-    // first call that needs it, with the context current.
-    bool nativeLines();
+    // What the context draws of lines itself; asked at the first call that needs it, with the context current.
+    const ContextCapabilities& capabilities();
+    // Whether the driver draws lines of the current width and smoothing.
+    bool driverDrawsLines() { return capabilities().drawsLines(currentLineWidth, lineSmooth); }
+    // Gives the driver the polygon mode, line width and smoothing of a draw it makes itself; quads and edge lists
+    // are drawn with polygons filled.
+    void setDriverLines(bool linePolygonsDrawn);
     ClientArray& arrayOf(GLenum array);
     Matrix& top() { return projectionMode ? projection.back() : modelview.back(); }
     bool ready();
@@ -154,8 +160,15 @@ private:
     bool linePolygons = false, flatShading = false, recordingList = false, projectionMode = false;
     GLenum texGenMode = GL_SPHERE_MAP;
     bool linesAsOnES;
-    int nativeLinesKnown = -1; // -1 until decided
+    bool capabilitiesKnown = false;
+    ContextCapabilities contextCapabilities;
     float currentLineWidth = 1.0f;
+    // The line state last given to the driver.
+    struct DriverLines {
+        GLenum polygonMode = GL_FILL;
+        float width = 1.0f;
+        bool smooth = false;
+    } driverLines;
     ClientArray arrays[SlotCount];
     GLuint arrayBuffer = 0;
     GLuint elementBuffer = 0;
@@ -186,7 +199,6 @@ private:
     // GL objects, made at the first draw.
     bool deviceReady = false;
     bool deviceFailed = false;
-    bool openGLES = false;
     FixedFunctionProgram program;
     GLuint vertexArray = 0;
     // Client arrays, each in its own stream, or all in the first where they interleave; lines as quads in the

@@ -15,8 +15,10 @@ struct PixelFormat {
     bool doubleBuffered = true;
 };
 
-// The GL a context offers: GL 1.x's fixed function, or only shaders (OpenGL 3.3 core, OpenGL ES 3.0).
-enum class ContextProfile { Compatibility, Core, ES };
+// The GL contexts the shell asks for: GL 1.x's fixed function (compatibility), or only shaders: OpenGL 3.3 core,
+// the same forward-compatible (no wide lines), OpenGL 4.1 core forward-compatible (the most macOS offers), or
+// OpenGL ES 3.0.
+enum class ContextKind { Compatibility, Core, ForwardCompatibleCore, ForwardCompatibleCore41, ES };
 
 // The window system as the shell uses it: one window with a GL context. Every step may fail, and each
 // reports it in its result.
@@ -42,7 +44,8 @@ public:
     // A format number, 0 when none matches.
     virtual int choosePixelFormat(DeviceContext* deviceContext, const PixelFormat& format) = 0;
     virtual bool setPixelFormat(DeviceContext* deviceContext, int formatNumber, const PixelFormat& format) = 0;
-    virtual RenderingContext* createContext(DeviceContext* deviceContext, ContextProfile profile) = 0;
+    // `debugOutput`: a debug context, whose driver reports what it refuses where it can.
+    virtual RenderingContext* createContext(DeviceContext* deviceContext, ContextKind kind, bool debugOutput) = 0;
     // Makes the context current with a swap interval of 1; null handles release the current context.
     virtual bool makeCurrent(DeviceContext* deviceContext, RenderingContext* context) = 0;
     virtual bool deleteContext(RenderingContext* context) = 0;

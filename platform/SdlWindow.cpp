@@ -172,16 +172,20 @@ bool SdlWindow::setPixelFormat(DeviceContext* deviceContext, int formatNumber, c
     return formatNumber == 1 && target != nullptr && (SDL_GetWindowFlags(target) & SDL_WINDOW_OPENGL) != 0;
 }
 
-RenderingContext* SdlWindow::createContext(DeviceContext* deviceContext, ContextProfile profile)
+RenderingContext* SdlWindow::createContext(DeviceContext* deviceContext, ContextKind kind, bool debugOutput)
 {
-    // SDL's own default version for compatibility contexts, which drivers answer with their highest.
-    const int versions[][3] = {{SDL_GL_CONTEXT_PROFILE_COMPATIBILITY, 2, 1},
-                               {SDL_GL_CONTEXT_PROFILE_CORE, 3, 3},
-                               {SDL_GL_CONTEXT_PROFILE_ES, 3, 0}};
-    const int* wanted = versions[static_cast<int>(profile)];
+    // By ContextKind: profile, version and flags. SDL's own default version for compatibility contexts, which
+    // drivers answer with their highest.
+    const int kinds[][4] = {{SDL_GL_CONTEXT_PROFILE_COMPATIBILITY, 2, 1, 0},
+                            {SDL_GL_CONTEXT_PROFILE_CORE, 3, 3, 0},
+                            {SDL_GL_CONTEXT_PROFILE_CORE, 3, 3, SDL_GL_CONTEXT_FORWARD_COMPATIBLE_FLAG},
+                            {SDL_GL_CONTEXT_PROFILE_CORE, 4, 1, SDL_GL_CONTEXT_FORWARD_COMPATIBLE_FLAG},
+                            {SDL_GL_CONTEXT_PROFILE_ES, 3, 0, 0}};
+    const int* wanted = kinds[static_cast<int>(kind)];
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, wanted[0]);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, wanted[1]);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, wanted[2]);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, wanted[3] | (debugOutput ? SDL_GL_CONTEXT_DEBUG_FLAG : 0));
     return static_cast<RenderingContext*>(SDL_GL_CreateContext(sdlWindow(deviceContext)));
 }
 

@@ -1,5 +1,6 @@
 // Stands in for the GL 1.x entry points a browser's WebGL2 does not have, which only the fixed back end
-// calls: the browser build always draws through the shader back end, so none of them is ever reached.
+// calls: the browser build always draws through the shader back end, so none of them is ever reached. The same
+// for the debug-output calls, which the error report makes only where the context lists debug output.
 // Each one stops the program with its name rather than drawing something wrong. (Emscripten's own
 // library stops the same way for the few it knows, glBegin and the matrix mode among them.)
 #include <GL/gl.h>
@@ -54,5 +55,10 @@ void glTexGeni(GLenum, GLenum, GLint) { absent("glTexGeni"); }
 void glPolygonMode(GLenum, GLenum) { absent("glPolygonMode"); }
 void glPointSize(GLfloat) { absent("glPointSize"); }
 void gluPerspective(GLdouble, GLdouble, GLdouble, GLdouble) { absent("gluPerspective"); }
+void glDebugMessageCallback(GLDEBUGPROC, const void*) { absent("glDebugMessageCallback"); }
+void glDebugMessageControl(GLenum, GLenum, GLenum, GLsizei, const GLuint*, GLboolean)
+{
+    absent("glDebugMessageControl");
+}
 
 } // extern "C"

@@ -73,9 +73,9 @@ bool WebWindow::setPixelFormat(DeviceContext* deviceContext, int formatNumber, c
     return deviceContext == kDeviceContext && formatNumber == 1;
 }
 
-RenderingContext* WebWindow::createContext(DeviceContext* deviceContext, ContextProfile profile)
+RenderingContext* WebWindow::createContext(DeviceContext* deviceContext, ContextKind kind, bool)
 {
-    if (deviceContext != kDeviceContext || profile != ContextProfile::ES) {
+    if (deviceContext != kDeviceContext || kind != ContextKind::ES) {
         error = "a web page offers OpenGL ES 3.0 (WebGL2) only";
         return nullptr;
     }

@@ -28,7 +28,7 @@ public:
     bool releaseDeviceContext(NativeWindow* window, DeviceContext* deviceContext) override;
     int choosePixelFormat(DeviceContext* deviceContext, const PixelFormat& format) override;
     bool setPixelFormat(DeviceContext* deviceContext, int formatNumber, const PixelFormat& format) override;
-    RenderingContext* createContext(DeviceContext* deviceContext, ContextProfile profile) override;
+    RenderingContext* createContext(DeviceContext* deviceContext, ContextKind kind, bool debugOutput) override;
     bool makeCurrent(DeviceContext* deviceContext, RenderingContext* context) override;
     bool deleteContext(RenderingContext* context) override;
     bool loadGLEntryPoints() override { return true; }

@@ -61,8 +61,9 @@ TEST(PlayerOptions, ReadsTheOptionsAndRefusesAnythingElseInOneLine)
     ASSERT_TRUE(parseArgs({"--fullscreen", "--windowed"}, &options, &error));
     EXPECT_TRUE(options.windowed) << "the last of the two counts";
     EXPECT_EQ(options.glBackend, gl::Backend::Fixed);
-    ASSERT_TRUE(parseArgs({"--gl", "shader"}, &options, &error));
+    ASSERT_TRUE(parseArgs({"--gl", "shader", "--gl-debug"}, &options, &error));
     EXPECT_EQ(options.glBackend, gl::Backend::Shader);
+    EXPECT_TRUE(options.glDebug);
 
     const std::vector<std::vector<const char*>> refused = {
         {"--size"}, {"--size", "800"}, {"--size", "0x600"}, {"--start", "-1"}, {"--start", "227.5"},

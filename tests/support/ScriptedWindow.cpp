@@ -73,13 +73,14 @@ bool ScriptedWindow::setPixelFormat(DeviceContext*, int, const PixelFormat&)
     return step(Step::SetPixelFormat, "setPixelFormat");
 }
 
-RenderingContext* ScriptedWindow::createContext(DeviceContext*, ContextProfile profile)
+RenderingContext* ScriptedWindow::createContext(DeviceContext*, ContextKind kind, bool debugOutput)
 {
-    if (missingProfiles.count(profile) != 0) {
-        calls.push_back("createContext (profile missing)");
+    if (missingKinds.count(kind) != 0) {
+        calls.push_back("createContext (kind missing)");
         return nullptr;
     }
-    contextProfile = profile;
+    contextKind = kind;
+    debugContext = debugOutput;
     return step(Step::CreateContext, "createContext") ? token<RenderingContext>(contextToken) : nullptr;
 }
 

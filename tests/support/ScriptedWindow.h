@@ -48,7 +48,7 @@ public:
     bool releaseDeviceContext(NativeWindow* window, DeviceContext* deviceContext) override;
     int choosePixelFormat(DeviceContext* deviceContext, const PixelFormat& format) override;
     bool setPixelFormat(DeviceContext* deviceContext, int formatNumber, const PixelFormat& format) override;
-    RenderingContext* createContext(DeviceContext* deviceContext, ContextProfile profile) override;
+    RenderingContext* createContext(DeviceContext* deviceContext, ContextKind kind, bool debugOutput) override;
     bool makeCurrent(DeviceContext* deviceContext, RenderingContext* context) override;
     bool deleteContext(RenderingContext* context) override;
     bool loadGLEntryPoints() override;
@@ -66,8 +66,9 @@ public:
 
     std::set<Step> failing;
     // Profiles the driver has no context of; the profile of the context made last.
-    std::set<ContextProfile> missingProfiles;
-    ContextProfile contextProfile = ContextProfile::Compatibility;
+    std::set<ContextKind> missingKinds;
+    ContextKind contextKind = ContextKind::Compatibility;
+    bool debugContext = false;
     MessageBoxAnswer answer = MessageBoxAnswer::No;
     std::vector<ShownBox> boxes;
     std::vector<std::string> calls;

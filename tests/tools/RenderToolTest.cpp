@@ -32,6 +32,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,16 @@ bool inScene(double time, const char* keyword)
         }
     }
     return false;
+}
+
+std::string sceneAt(double time)
+{
+    for (const TimelineTime& row : kTimeline) {
+        if (time >= row.start && time < row.end) {
+            return std::string(row.keyword, std::strlen(row.keyword) - 1);
+        }
+    }
+    return "";
 }
 
 // The scenes whose draws the resident path changes.
@@ -182,19 +193,53 @@ struct Limits {
     int percentile;
 };
 
+// The worst a comparison measured in one scene, per channel: mean absolute difference and percentile.
+struct Measured {
+    const char* scene;
+    double mean;
+    int percentile;
+};
+
+// Limits a small margin above what was measured: 0.1/255 on the mean and one step on the percentile. Mesa draws
+// the same frames every run; the margin is for another driver's rounding, and is a tenth of what a lost feature
+// of 1 % of the frame, or fog off by 2/255, adds to the mean (either also moves the percentile by two steps or
+// more), while a wide line one pixel thinner adds several steps. Scenes the table leaves out measured 0.01/255
+// and 0 or less.
+Limits marginAbove(const std::vector<Measured>& worst, double time, double quantile)
+{
+    constexpr double kMeanMargin = 0.1;
+    constexpr int kPercentileMargin = 1;
+    for (const Measured& scene : worst) {
+        if (inScene(time, scene.scene)) {
+            return Limits{quantile, scene.mean + kMeanMargin, scene.percentile + kPercentileMargin};
+        }
+    }
+    return Limits{quantile, 0.01 + kMeanMargin, kPercentileMargin};
+}
+
 // The whole show through the real catalog, so each scene inherits the GL state the one before leaves: drawn
 // once with the reference options, then once with each candidate's. The frames `keep` picks (by index and
 // time) are compared pair by pair.
 struct ShowComparison {
     std::size_t compared = 0;
     PictureDifference worst;
+    std::map<std::string, PictureDifference> worstByScene;
     std::string failures; // one line per frame beyond the limits, or a reason the runs could not be compared
 };
+
+// Prints the worst difference of each scene on one line, for the next person to see the margins.
+void printWorstByScene(const ShowComparison& result)
+{
+    for (const auto& [scene, worst] : result.worstByScene) {
+        std::printf(" %s %.4f/%d", scene.c_str(), worst.mean, worst.percentile);
+    }
+    std::printf("\n");
+}
 
 std::vector<ShowComparison> compareWholeShows(const RenderOptions& reference,
                                               const std::vector<RenderOptions>& candidates,
                                               const std::function<bool(long, double)>& keep,
-                                              const std::function<Limits(double)>& limitsAt)
+                                              const std::function<Limits(std::size_t candidate, double)>& limitsAt)
 {
     std::vector<std::pair<double, std::vector<std::uint8_t>>> referenceFrames;
     long index = 0;
@@ -234,15 +279,17 @@ std::vector<ShowComparison> compareWholeShows(const RenderOptions& reference,
                 result.failures += "\nno reference frame at " + std::to_string(time) + " s";
                 return true;
             }
-            const Limits limits = limitsAt(time);
+            const Limits limits = limitsAt(c, time);
             const PictureDifference difference =
                 compareRgb(referenceFrames[result.compared].second, rgbOf(rgba), limits.quantile);
             if (difference.mean > limits.mean || difference.percentile > limits.percentile) {
                 result.failures += "\nat " + std::to_string(time) + " s: mean " + std::to_string(difference.mean) +
                                    ", percentile " + std::to_string(difference.percentile);
             }
-            result.worst.mean = std::max(result.worst.mean, difference.mean);
-            result.worst.percentile = std::max(result.worst.percentile, difference.percentile);
+            for (PictureDifference* worst : {&result.worst, &result.worstByScene[sceneAt(time)]}) {
+                worst->mean = std::max(worst->mean, difference.mean);
+                worst->percentile = std::max(worst->percentile, difference.percentile);
+            }
             ++result.compared;
             return true;
         });
@@ -282,12 +329,16 @@ TEST(RenderOptions, RefusesWhatItCannotUseWithOneLineReasons)
     RenderOptions asInABrowser;
     ASSERT_TRUE(parseArgs({"--gl", "es"}, &asInABrowser, &error));
     EXPECT_TRUE(asInABrowser.glBackend == gl::Backend::Shader && asInABrowser.linesAsOnES);
+    RenderOptions onMacOS;
+    ASSERT_TRUE(parseArgs({"--gl", "shader", "--context", "core-4.1-forward", "--gl-debug"}, &onMacOS, &error));
+    EXPECT_TRUE(onMacOS.context == ContextKind::ForwardCompatibleCore41 && onMacOS.glDebug);
 
     const std::vector<std::vector<const char*>> refused = {
         {"--size", "320"},  {"--size", "0x180"},   {"--size", "320x"},   {"--size", "99999x10"},
         {"--fps", "0"},     {"--fps", "-5"},       {"--fps", "twenty"},  {"--start", "-1"},
         {"--end", "nan"},   {"--start", "5", "--end", "2"}, {"--fps"}, {"--bogus"}, {"--video", ""},
-        {"--gl", "gles"},   {"--jobs", "0"},       {"--stats", "--jobs", "2"},
+        {"--gl", "gles"},   {"--jobs", "0"},       {"--stats", "--jobs", "2"}, {"--context", "vulkan"},
+        {"--context", "core"}, // the fixed back end needs a compatibility context
     };
     expectEachRefusedInOneLine<RenderOptions>(refused);
 }
@@ -456,13 +507,13 @@ TEST(FrameStatistics, QuantilesByNearestRank)
     EXPECT_DOUBLE_EQ(FrameStatistics::quantile({}, 0.5), 0.0);
 }
 
-// At 6 fps every third frame of a changed scene is kept: frames land mid-morph, mid-flash and mid-fade. Metric:
-// per frame and channel, the mean absolute difference at most 1/255 and the 99.9th percentile at most 32/255.
-// The worst frames differ only where a wireframe crosses the edge of the view: line-mode triangles are
-// clipped as polygons there, edge lists as lines, a row of pixels apart. The sphere tree's copies are placed in
-// eye space on the processor, where GL folds the projection into each node's matrix first: their vertices round
-// apart, and single pixels of its thousands of crowded two-pixel lines change (mean up to 1.2/255, 99th
-// percentile 0), so there the limits are those of the back-end test below.
+// At 6 fps every third frame of a changed scene is kept: frames land mid-morph, mid-flash and mid-fade. Metric: per
+// frame and channel, the mean absolute difference and the 99.9th percentile (the sphere tree's: 99th), a margin
+// above the worst measured on Mesa per scene (marginAbove; printed below). The worst frames differ only where a
+// wireframe crosses the edge of the view: line-mode triangles are clipped as polygons there, edge lists as lines,
+// a row of pixels apart. The sphere tree's copies are placed in eye space on the processor, where GL folds the
+// projection into each node's matrix first: their vertices round apart, and single pixels of its thousands of
+// crowded two-pixel lines change.
 TEST(DrawPaths, TheResidentPathDrawsThePictureOfTheLiteralPath)
 {
     WorkingDirectory directory("draw-paths");
@@ -478,21 +529,29 @@ TEST(DrawPaths, TheResidentPathDrawsThePictureOfTheLiteralPath)
     resident.drawPath = DrawPath::Resident;
     const ShowComparison result = compareWholeShows(
         literal, {resident}, [](long index, double time) { return index % 3 == 0 && drawnDifferently(time); },
-        [](double time) {
-            return inScene(time, "RECURSIVEBALL\n") ? Limits{0.99, 2.0, 40} : Limits{0.999, 1.0, 32};
+        [](std::size_t, double time) {
+            const std::vector<Measured> worst = {{"RECURSIVEBALL\n", 1.182, 0},
+                                                 {"PLASMABALLINCUBE\n", 0.075, 27},
+                                                 {"PLASMABALL\n", 0.039, 1},
+                                                 {"CYLINDERPLANE\n", 0.018, 0}};
+            return marginAbove(worst, time, inScene(time, "RECURSIVEBALL\n") ? 0.99 : 0.999);
         })[0];
     DrawPath::select(DrawPath::Resident);
     EXPECT_GT(result.compared, 200u);
     EXPECT_TRUE(result.failures.empty()) << result.failures;
-    std::printf("%zu frames compared; worst mean %.4f/255, worst 99.9th (tree: 99th) percentile %d/255\n",
+    std::printf("%zu frames compared; worst mean %.4f/255, worst 99.9th (tree: 99th) percentile %d/255; by scene:",
                 result.compared, result.worst.mean, result.worst.percentile);
+    printWorstByScene(result);
 }
 
-// Every frame of the whole show at 3 fps, the first after each scene change among them, on the fixed and on the
-// shader back end (OpenGL 3.3 core), there with the driver's own line-mode polygons and wide and smoothed
-// lines and with them drawn as on OpenGL ES (edge lists culled on the processor, quads). Metric: per frame and
-// channel, the mean absolute difference at most 2/255 and the 99th percentile at most 40/255.
-TEST(GLBackends, TheShaderBackEndDrawsThePictureOfTheFixedBackEnd)
+// Every frame of the whole show at 3 fps, the first after each scene change among them, on the fixed back end
+// (compatibility context) and on the shader back end on every kind of context it meets, each made for real on
+// Mesa: 3.3 core, which draws line-mode polygons and wide and smoothed lines itself; the same with lines drawn as
+// on WebGL2 (edge lists culled on the processor, quads); 3.3 and 4.1 core forward-compatible, which refuse wide
+// lines; ES 3.0, which has no line-mode polygons and no smoothing. Every run reports its GL errors (--gl-debug)
+// and fails on any. Metric: per frame and channel, the mean absolute difference and the 99th percentile, each
+// a margin above the worst this test measures on Mesa for that path and scene (marginAbove; printed below).
+TEST(GLBackends, TheShaderBackEndDrawsThePictureOfTheFixedBackEndOnEveryKindOfContext)
 {
     WorkingDirectory directory("gl-backends");
     std::string error;
@@ -502,19 +561,37 @@ TEST(GLBackends, TheShaderBackEndDrawsThePictureOfTheFixedBackEnd)
     fixed.height = 270;
     fixed.fps = 3;
     fixed.quiet = true;
-    RenderOptions shader = fixed;
-    shader.glBackend = gl::Backend::Shader;
-    RenderOptions linesAsOnES = shader;
-    linesAsOnES.linesAsOnES = true;
+    fixed.glDebug = true;
+    fixed.context = ContextKind::Compatibility;
+    std::vector<RenderOptions> candidates;
+    const char* names[] = {"3.3 core", "3.3 core, lines as on ES", "3.3 core forward-compatible",
+                           "4.1 core forward-compatible", "ES 3.0"};
+    for (ContextKind kind : {ContextKind::Core, ContextKind::Core, ContextKind::ForwardCompatibleCore,
+                             ContextKind::ForwardCompatibleCore41, ContextKind::ES}) {
+        RenderOptions shader = fixed;
+        shader.glBackend = gl::Backend::Shader;
+        shader.context = kind;
+        shader.linesAsOnES = candidates.size() == 1;
+        candidates.push_back(shader);
+    }
+    // Where the driver draws every line (3.3 core) nothing differs; where some are drawn here, these scenes do.
+    const std::vector<Measured> linesDrawnHere = {{"RECURSIVEBALL\n", 0.263, 0},
+                                                  {"PLASMABALLINCUBE\n", 0.212, 2},
+                                                  {"PLASMABALL\n", 0.127, 0},
+                                                  {"MULTICYLINDERTUNNEL\n", 0.053, 0}};
     const std::vector<ShowComparison> results =
-        compareWholeShows(fixed, {shader, linesAsOnES}, [](long, double) { return true; },
-                          [](double) { return Limits{0.99, 2.0, 40}; });
+        compareWholeShows(fixed, candidates, [](long, double) { return true; },
+                          [&](std::size_t candidate, double time) {
+                              return marginAbove(candidate == 0 ? std::vector<Measured>{} : linesDrawnHere, time, 0.99);
+                          });
     gl::select(gl::Backend::Fixed);
-    for (const ShowComparison& result : results) {
-        EXPECT_GT(result.compared, 680u);
-        EXPECT_TRUE(result.failures.empty()) << result.failures;
-        std::printf("%zu frames compared; worst mean %.4f/255, worst 99th percentile %d/255\n", result.compared,
-                    result.worst.mean, result.worst.percentile);
+    for (std::size_t c = 0; c < results.size(); ++c) {
+        const ShowComparison& result = results[c];
+        EXPECT_GT(result.compared, 680u) << names[c];
+        EXPECT_TRUE(result.failures.empty()) << names[c] << result.failures;
+        std::printf("%s: %zu frames compared; worst mean %.4f/255, worst 99th percentile %d/255; by scene:",
+                    names[c], result.compared, result.worst.mean, result.worst.percentile);
+        printWorstByScene(result);
     }
 }
 

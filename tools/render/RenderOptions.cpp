@@ -12,13 +12,34 @@ using command_line::parseSize;
 constexpr int kMaxSide = 8192;
 constexpr int kMaxFps = 1000;
 
+constexpr struct {
+    const char* name;
+    ContextKind kind;
+} kContextKinds[] = {{"compatibility", ContextKind::Compatibility},
+                     {"core", ContextKind::Core},
+                     {"core-forward", ContextKind::ForwardCompatibleCore},
+                     {"core-4.1-forward", ContextKind::ForwardCompatibleCore41},
+                     {"es", ContextKind::ES}};
+
+bool parseContext(const std::string& value, std::optional<ContextKind>* context)
+{
+    for (const auto& entry : kContextKinds) {
+        if (value == entry.name) {
+            *context = entry.kind;
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 const char* RenderOptions::usage()
 {
     return "usage: quessaly-render [--size WxH] [--fps N] [--start S] [--end S]\n"
            "                       [--video FILE] [--frames DIR] [--sheet FILE] [--stats] [--quiet]\n"
-           "                       [--draw-path resident|literal] [--gl fixed|shader|es] [--jobs N]\n";
+           "                       [--draw-path resident|literal] [--gl fixed|shader|es] [--jobs N]\n"
+           "                       [--context compatibility|core|core-forward|core-4.1-forward|es] [--gl-debug]\n";
 }
 
 bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
@@ -37,9 +58,14 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
             help = true;
             continue;
         }
+        if (option == "--gl-debug") {
+            glDebug = true;
+            continue;
+        }
         const bool takesValue = option == "--size" || option == "--fps" || option == "--start" || option == "--end" ||
                                 option == "--video" || option == "--frames" || option == "--sheet" ||
-                                option == "--draw-path" || option == "--gl" || option == "--jobs";
+                                option == "--draw-path" || option == "--gl" || option == "--jobs" ||
+                                option == "--context";
         if (!takesValue) {
             *error = "unknown option '" + option + "' (see --help)";
             return false;
@@ -71,6 +97,8 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
             linesAsOnES = true;
         } else if (option == "--gl") {
             valid = gl::parse(value, &glBackend);
+        } else if (option == "--context") {
+            valid = parseContext(value, &context);
         } else if (option == "--frames") {
             framesDirectory = value;
             valid = !framesDirectory.empty();
@@ -86,6 +114,10 @@ bool RenderOptions::parse(int argc, const char* const* argv, std::string* error)
     // Frame times are only worth measuring with the processor to themselves.
     if (stats && jobs > 1) {
         *error = "--stats measures frames in one job: leave out --jobs or give --jobs 1";
+        return false;
+    }
+    if (glBackend == gl::Backend::Fixed && context && *context != ContextKind::Compatibility) {
+        *error = "the fixed back end draws on a compatibility context only: give --gl shader or es with --context";
         return false;
     }
     if (end >= 0.0 && end < start) {

@@ -2,7 +2,9 @@
 
 #include "geometry/DrawPath.h"
 #include "gl/GL.h"
+#include "platform/PlatformWindow.h"
 
+#include <optional>
 #include <string>
 
 // The command line of quessaly-render.
@@ -21,6 +23,9 @@ struct RenderOptions {
     int jobs = 0; // worker processes; 0: as many as pay on this machine
     DrawPath::Kind drawPath = DrawPath::Resident;
     gl::Backend glBackend = gl::Backend::Fixed;
+    // Set: the one kind of GL context to draw on; otherwise the player's choice.
+    std::optional<ContextKind> context;
+    bool glDebug = false;
     // Not on the command line: the shader back end's lines as on OpenGL ES on any context, for comparisons.
     bool linesAsOnES = false;
     // Not on the command line: the contact sheet's slots are saved for joining instead of the sheet itself.

@@ -158,6 +158,10 @@ int RenderSession::run(std::string* error)
         haveWaiting = true;
     });
     shell.preferWindowed();
+    shell.app()->onlyContext = options.context;
+    if (options.glDebug) {
+        shell.reportGLErrors();
+    }
     if (!shell.startUp()) {
         return fail("cannot open an offscreen GL context: " + window.lastError());
     }
@@ -293,6 +297,9 @@ int RenderSession::run(std::string* error)
     if (options.stats) {
         std::printf("loading: %.3f s, from the loader's construction to the start of the music\n", shell.loadingSeconds);
         stats.print(stdout);
+    }
+    if (shell.glErrors() > 0) {
+        return fail(std::to_string(shell.glErrors()) + " GL errors (each distinct one printed above)");
     }
     if (!endedByItself && options.end < 0.0) {
         return fail("the show stopped before it ended");
