@@ -29,13 +29,12 @@ ContextCapabilities ContextCapabilities::query()
     if (capabilities.openGLES) {
         return capabilities; // no profile, flags, smoothing or polygon mode to ask about
     }
-    const int version10 = capabilities.majorVersion * 10 + capabilities.minorVersion;
-    if (version10 >= 30) {
+    if (capabilities.versionAtLeast(3, 0)) {
         GLint flags = 0;
         glGetIntegerv(GL_CONTEXT_FLAGS, &flags);
         capabilities.forwardCompatible = (flags & GL_CONTEXT_FLAG_FORWARD_COMPATIBLE_BIT) != 0;
     }
-    if (version10 >= 32) {
+    if (capabilities.versionAtLeast(3, 2)) {
         GLint mask = 0;
         glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &mask);
         capabilities.coreProfile = (mask & GL_CONTEXT_CORE_PROFILE_BIT) != 0;

@@ -20,6 +20,10 @@ struct ContextCapabilities {
     // The same context with lines as WebGL2 has them: one pixel wide, aliased, no line-mode polygons.
     ContextCapabilities linesAsOnWebGL() const;
 
+    bool versionAtLeast(int major, int minor) const
+    {
+        return majorVersion > major || (majorVersion == major && minorVersion >= minor);
+    }
     // Whether the driver draws a line `width` pixels wide, smoothed or not, as GL 1.x draws it.
     bool drawsLines(float width, bool smooth) const;
     // Whether every line the show may draw is the driver's own, so nothing needs the vertices on the processor.

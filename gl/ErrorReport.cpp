@@ -1,5 +1,6 @@
 #include "gl/ErrorReport.h"
 
+#include "gl/ContextCapabilities.h"
 #include "gl/GL.h"
 
 #include <cstdio>
@@ -26,13 +27,9 @@ bool hasDebugOutput()
     if (!gl::hasEntryPoint(glDebugMessageCallback) || !gl::hasEntryPoint(glDebugMessageControl)) {
         return false;
     }
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    int major = 0, minor = 0;
-    if (version != nullptr && std::sscanf(version + std::strcspn(version, "0123456789"), "%d.%d", &major, &minor) == 2) {
-        const bool es = std::strncmp(version, "OpenGL ES", 9) == 0;
-        if ((es && major * 10 + minor >= 32) || (!es && major * 10 + minor >= 43)) {
-            return true;
-        }
+    const ContextCapabilities context = ContextCapabilities::query();
+    if (context.versionAtLeast(context.openGLES ? 3 : 4, context.openGLES ? 2 : 3)) {
+        return true;
     }
     // Older versions list KHR_debug among their extensions, one at a time on core and ES contexts.
     GLint count = 0;
