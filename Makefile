@@ -104,10 +104,14 @@ WEB_PORT ?= 8123
 web-serve: web
 	@node scripts/web-serve.mjs $(WEB_DIR)/site $(WEB_PORT)
 
-# The page in headless Chromium: its console, its clock and frames drawn at fixed times against the native
-# shader path's.
+# The page in each browser engine, one after another: its console, its clock and its sound after a click;
+# in Chromium also frames drawn at fixed times against the native shader path's. Every engine is checked
+# even when one before it fails.
+WEB_ENGINES := chromium firefox webkit
 web-test: web
-	@node --experimental-websocket scripts/web-check.mjs $(WEB_DIR)/site $(BUILD_DIR)
+	@failed=""; for engine in $(WEB_ENGINES); do \
+	  node --experimental-websocket scripts/web-check.mjs $(WEB_DIR)/site $(BUILD_DIR) $$engine || failed="$$failed $$engine"; \
+	done; [ -z "$$failed" ] || { echo "web-test: failed in:$$failed" >&2; exit 1; }
 
 clean:
 	@rm -rf $(BUILD_DIR)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quessaly builds, tests and runs with, and only the missing ones:
 # a second run does nothing. With --windows, also what the Windows build and its run under Wine need;
-# with --web, what the browser build and its run in headless Chromium need.
+# with --web, what the browser build and its runs in Chromium, Firefox and WebKit need.
 set -euo pipefail
 
 packages=(
@@ -24,8 +24,11 @@ if [[ "${1:-}" == --windows ]]; then
   )
 fi
 if [[ "${1:-}" == --web ]]; then
-  # Emscripten's compiler, its Node.js and the headless browser; dpkg-dev unpacks the source packages.
-  packages+=(emscripten nodejs chromium dpkg-dev)
+  # Emscripten's compiler, its Node.js and the three browser engines the page is checked in: Chromium,
+  # Firefox ESR (driven through its own remote agent) and WebKitGTK (Epiphany, driven by WebKitWebDriver).
+  # The last two draw on a virtual display and WebKit wants a D-Bus session; dpkg-dev unpacks the source
+  # packages.
+  packages+=(emscripten nodejs chromium dpkg-dev firefox-esr epiphany-browser webkit2gtk-driver xvfb dbus)
 fi
 
 missing=()

@@ -14,8 +14,9 @@ const types = {
   ".data": "application/octet-stream",
 };
 
-// Resolves with the listening server; port 0 takes any free port.
-export function serve(directory, port = 0) {
+// Resolves with the listening server; port 0 takes any free port. `head`, if given, is written at the start
+// of every page's <head> (a test's recorder).
+export function serve(directory, port = 0, head = "") {
   const root = resolve(directory);
   const server = createServer(async (request, response) => {
     let path;
@@ -31,7 +32,8 @@ export function serve(directory, port = 0) {
       return;
     }
     try {
-      const body = await readFile(file);
+      let body = await readFile(file);
+      if (head && extname(file) === ".html") body = body.toString().replace("<head>", "<head>" + head);
       response.writeHead(200, { "Content-Type": types[extname(file)] || "application/octet-stream" });
       response.end(body);
     } catch {

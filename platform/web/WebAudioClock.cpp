@@ -8,14 +8,52 @@ namespace {
 constexpr double kBytesPerSecond = AudioDevice::kBytesPerSecond;
 constexpr std::int64_t kBytesPerFrame = AudioDevice::kBytesPerFrame;
 
+// No output holds a second back (Bluetooth's is a quarter of one).
+constexpr double kLongestLatency = 1.0;
+// A stamp's page time may lead the page's clock by a timer's rounding, and lag it by two of the page's
+// readings of it (it is read once a second).
+constexpr double kStampLeadMs = 5.0;
+constexpr double kStampAgeMs = 2000.0;
+// How far a carried stamp may stray from the context's clock less its latency: a few output buffers.
+constexpr double kStampDisagreement = 0.1;
+
+double carriedStamp(const AudioContextReading& reading)
+{
+    return reading.stampContextTime + (reading.now - reading.stampPerformanceTime) / 1000.0;
+}
+
+bool believable(const AudioContextReading& reading)
+{
+    // NaN fails every comparison.
+    return reading.baseLatency >= 0.0 && reading.outputLatency >= 0.0 &&
+           reading.baseLatency + reading.outputLatency <= kLongestLatency;
+}
+
+// The context's clock less its latency, where that is believable.
+double contextHeard(const AudioContextReading& reading)
+{
+    return believable(reading) ? reading.currentTime - reading.baseLatency - reading.outputLatency : reading.currentTime;
+}
+
 } // namespace
+
+double WebAudioClock::latency(const AudioContextReading& reading)
+{
+    return believable(reading) ? reading.baseLatency + reading.outputLatency : 0.0;
+}
+
+bool WebAudioClock::stampAgrees(const AudioContextReading& reading)
+{
+    const double age = reading.now - reading.stampPerformanceTime;
+    return reading.running && reading.stampContextTime > 0.0 && age >= -kStampLeadMs && age <= kStampAgeMs &&
+           std::fabs(carriedStamp(reading) - contextHeard(reading)) <= kStampDisagreement;
+}
 
 double WebAudioClock::heardSeconds(const AudioContextReading& reading)
 {
-    double heard = reading.currentTime - reading.baseLatency - reading.outputLatency;
-    if (reading.running && reading.stampContextTime > 0.0) {
-        const double sinceStamp = (reading.now - reading.stampPerformanceTime) / 1000.0;
-        heard = std::min(reading.currentTime, reading.stampContextTime + sinceStamp);
+    double heard = contextHeard(reading);
+    if (stampAgrees(reading)) {
+        heard = std::min(reading.currentTime, carriedStamp(reading));
     }
     return std::max(0.0, heard - reading.startedAt);
 }

@@ -19,10 +19,17 @@ struct AudioContextReading {
 // The music's position as the listener hears it, from readings of the context. The output timestamp,
 // carried forward on the page's clock, is the closest account; without one, the context's clock less its
 // latencies. Neither runs ahead of what the context has played, and the position never moves back.
+// Browsers' latencies and timestamps are hints: a latency outside what any output holds back counts as
+// none, and a timestamp is used only while it agrees with the context's clock and the page's.
 class WebAudioClock {
 public:
     // Seconds heard since playback started; 0 until the first sound reaches the listener.
     static double heardSeconds(const AudioContextReading& reading);
+    // The context's own latencies where they are believable, else 0.
+    static double latency(const AudioContextReading& reading);
+    // Whether the output timestamp may be carried forward: it is recent, not from the page's future, and
+    // close to where the context's clock less its latency says the listener is.
+    static bool stampAgrees(const AudioContextReading& reading);
 
     // Playback starts `bytes` into the music (whole sample frames).
     void startAt(std::int64_t bytes);

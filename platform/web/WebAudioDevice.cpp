@@ -12,7 +12,8 @@ namespace {
 constexpr AudioDevice::Stream kStream = 1;
 
 // The music's state lives in Module.music: the context, the decoded buffer once there is one, and where
-// playback started. Its start() begins playback once it is both wanted and decoded, whichever comes last.
+// playback started. Its start() begins playback once it is both wanted and decoded, whichever comes last;
+// its goSilent() stops the sound and hands the show to the page's clock.
 EM_JS(void, musicInit, (int muted), {
     const music = Module.music = {silent: !!muted};
     music.start = function() {
@@ -31,6 +32,14 @@ EM_JS(void, musicInit, (int muted), {
         music.source = source;
         music.started = true;
         music.startedAt = music.context.currentTime;
+        music.lastTime = music.startedAt;
+        music.movedAt = performance.now();
+    };
+    music.goSilent = function(why) {
+        console.warn("Quessaly: " + why + ": the show plays on without sound");
+        if (Module.showNotice) Module.showNotice("No sound: " + why + ".");
+        music.source.stop();
+        music.silentSince = performance.now();
     };
     if (music.silent) return;
     const Context = window.AudioContext || window.webkitAudioContext;
@@ -68,26 +77,44 @@ EM_JS(void, musicPlay, (double offset), {
     music.start();
 });
 
-// Fills the eight numbers of an AudioContextReading, in order; 0 before playback starts. Silent playback
-// reads the page's clock as a context without latency.
+// Fills the eight numbers of an AudioContextReading, in order, and answers 1; 0 before playback starts;
+// 2 once the show runs on the page's clock (muted, without sound, or the context never ran), read as a
+// context without latency.
 EM_JS(int, musicRead, (double* out), {
     const music = Module.music;
     if (!music || !music.started) return 0;
     const now = performance.now();
     const at = out >> 3;
+    const context = music.context;
+    if (music.silentSince === undefined) {
+        // A context the browser does not start, or that stops, must not hold the show.
+        if (context.currentTime !== music.lastTime) {
+            music.lastTime = context.currentTime;
+            music.movedAt = now;
+        } else if (now - music.movedAt > 3000) {
+            music.goSilent(context.state === "running" ? "the browser's audio stopped" : "the browser did not start the audio");
+        }
+    }
     if (music.silentSince !== undefined) {
         HEAPF64.fill(0, at, at + 8);
         HEAPF64[at] = now / 1000;
         HEAPF64[at + 3] = music.silentSince / 1000;
         HEAPF64[at + 7] = now;
-        return 1;
+        return 2;
     }
-    const context = music.context;
-    const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {};
+    // Firefox answers outputLatency and getOutputTimestamp() through its sound server, under a lock its audio
+    // thread takes while the output starts: asked then, they never return and the page stops. They are asked
+    // once the music has played two seconds, and then once a second.
+    if (context.currentTime - music.startedAt > 2 && !(now - music.hintsAt < 1000)) {
+        music.hintsAt = now;
+        music.outputLatency = context.outputLatency || 0;
+        music.stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {};
+    }
+    const stamp = music.stamp || {};
     // Written one by one: an array literal would be garbage for the collector at every frame.
     HEAPF64[at] = context.currentTime;
     HEAPF64[at + 1] = context.baseLatency || 0;
-    HEAPF64[at + 2] = context.outputLatency || 0;
+    HEAPF64[at + 2] = music.outputLatency || 0;
     HEAPF64[at + 3] = music.startedAt;
     HEAPF64[at + 4] = context.state === "running" ? 1 : 0;
     HEAPF64[at + 5] = stamp.contextTime || 0;
@@ -153,8 +180,14 @@ bool WebAudioDevice::play(Stream stream, bool restart)
 std::int64_t WebAudioDevice::position(Stream stream)
 {
     double numbers[8] = {};
-    if (stream != kStream || !started || musicRead(numbers) == 0) {
+    const int kind = stream == kStream && started ? musicRead(numbers) : 0;
+    if (kind == 0) {
         return clock.position();
+    }
+    if (kind == 2 && !onPageClock) {
+        // The page's clock takes over from wherever the music was last heard.
+        onPageClock = true;
+        clock.startAt(clock.position());
     }
     AudioContextReading reading;
     reading.currentTime = numbers[0];

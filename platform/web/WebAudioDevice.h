@@ -9,7 +9,9 @@
 // WebAudio; the position is what the listener hears, the context's clock less its output latency. Decoding
 // runs in the background while the scenes load, and playback waits for it, the position holding at the
 // start. Muted, without WebAudio, or without a decodable file, the position runs on the page's clock
-// from play. A tab in the background plays on, and the show is where the music is when it comes back.
+// from play; so it does, from where the music was, when the context does not run for three seconds (a
+// browser that will not start it, an output that stops), and the page says there is no sound. A tab in
+// the background plays on, and the show is where the music is when it comes back.
 class WebAudioDevice : public AudioDevice {
 public:
     explicit WebAudioDevice(bool muted = false) : muted(muted) {}
@@ -29,5 +31,6 @@ public:
 private:
     bool muted;
     bool started = false;
+    bool onPageClock = false;
     WebAudioClock clock;
 };

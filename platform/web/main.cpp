@@ -32,6 +32,8 @@ EM_JS(void, pageEnded, (int status), {
 EM_JS(void, pageClock, (double seconds, double pageMilliseconds), {
     if (Module.onClock) Module.onClock(seconds, pageMilliseconds);
 });
+// Firefox still runs a hidden page's animation frames, once a second.
+EM_JS(int, pageHidden, (), { return document.hidden ? 1 : 0; });
 EM_JS(void, pageFrame, (double time, const unsigned char* pixels, int width, int height), {
     if (Module.onFrame) Module.onFrame(time, HEAPU8.subarray(pixels, pixels + width * height * 4), width, height);
 });
@@ -102,6 +104,10 @@ constexpr int kLeadInFramesPerCall = 8;
 
 void runFrame()
 {
+    // A page nobody sees draws nothing, as where the browser stops its frames; the music plays on.
+    if (pageHidden() != 0) {
+        return;
+    }
     for (int i = 0; i < kLeadInFramesPerCall; ++i) {
         if (!showFrame() || !showing->leadIn.on()) {
             return;

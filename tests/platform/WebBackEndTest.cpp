@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 constexpr std::int64_t kSecond = 176400;
@@ -58,7 +60,7 @@ TEST(WebAudioClock, TheListenerHearsTheContextLessItsLatencyAndTheClockNeverRuns
     reading.stampPerformanceTime = 5000.0;
     reading.now = 5050.0;
     EXPECT_NEAR(WebAudioClock::heardSeconds(reading), 9.95, 1e-9);
-    reading.now = 5200.0;
+    reading.now = 5140.0;
     EXPECT_NEAR(WebAudioClock::heardSeconds(reading), 10.0, 1e-9);
     // A timestamp that has not caught up (0) is not one.
     reading.stampContextTime = 0.0;
@@ -71,4 +73,33 @@ TEST(WebAudioClock, TheListenerHearsTheContextLessItsLatencyAndTheClockNeverRuns
     EXPECT_EQ(WebAudioClock::heardSeconds(reading), 0.0);
     WebAudioClock fresh;
     EXPECT_EQ(fresh.advance(reading), 0);
+}
+
+// WebKit's stamps ran at twice the page's pace; other browsers report latencies no output has. Such hints are
+// left out and the clock keeps the context's pace, the context's clock less what latency is believable.
+TEST(WebAudioClock, HintsThatDisagreeWithTheContextAndThePageAreLeftOut)
+{
+    WebAudioClock clock;
+    AudioContextReading reading;
+    reading.running = true;
+    reading.baseLatency = 0.003;
+    for (int step = 1; step <= 32; ++step) {
+        const double t = step * 0.25;
+        reading.currentTime = t;
+        reading.stampContextTime = t - 0.003;
+        reading.now = 8000.0 + 1000.0 * t;
+        reading.stampPerformanceTime = 8000.0 + 2000.0 * t;
+        EXPECT_FALSE(WebAudioClock::stampAgrees(reading)) << t;
+        EXPECT_NEAR(clock.advance(reading) / double(kSecond), t - 0.003, 1e-4) << t;
+    }
+    // A stamp that lags the page by seconds is as stale.
+    reading.stampPerformanceTime = reading.now - 2500.0;
+    reading.stampContextTime = reading.currentTime - 2.503;
+    EXPECT_FALSE(WebAudioClock::stampAgrees(reading));
+
+    for (double wrong : {-0.5, 1e6, std::nan("")}) {
+        reading.outputLatency = wrong;
+        EXPECT_EQ(WebAudioClock::latency(reading), 0.0) << wrong;
+        EXPECT_NEAR(WebAudioClock::heardSeconds(reading), reading.currentTime, 1e-9) << wrong;
+    }
 }
