@@ -10,7 +10,7 @@
 // - a context no click started: the page says there is no sound and the show runs on the page's clock;
 // - on the fixed clock, frames at set times across a scene change, each compared with the native shader
 //   path's frame at the same time, lines drawn as on OpenGL ES: per frame and channel, mean absolute
-//   difference at most 2/255 and 99th percentile at most 40/255.
+//   difference and 99th percentile within a margin of the worst measured (below).
 // Usage: node --experimental-websocket scripts/web-check.mjs SITE_DIR NATIVE_BUILD_DIR ENGINE [LIVE_START]
 // (ENGINE chromium, firefox or webkit; LIVE_START 0 plays the whole show live, for every scene's frame rate).
 // A missing browser is a skip with its reason, except under CI, where install-deps.sh installs all three.
@@ -43,7 +43,11 @@ const everyKeyword = ["INTRO", "MULTICYLINDERTUNNEL", "PLASMABALLINCUBE", "PLASM
   "CYLINDERPLANE", "RECURSIVEBALL", "BUTTERFLYBALL", "MULTIBALL", "METABALLTUNNEL", "PLASMABALL", "OUTTRO", "ENDING"];
 // The fixed-clock stretch crosses INTRO's end at 27.36 s.
 const fixed = { fps: 2, start: 27, end: 28.5, width: 480, height: 270 };
-const limits = { mean: 2, percentile: 0.99, atPercentile: 40 };
+// Measured in Debian's Chromium (SwiftShader) against Mesa: mean 0.43/255 and 99th percentile 3/255 at worst, where
+// the two rasterisers place a few line pixels apart. The margin is the native comparisons' (one step on the
+// percentile) with 0.17/255 on the mean for another Chromium's SwiftShader; a lost line or a scene's colour off
+// by 2/255 moves the mean by more.
+const limits = { mean: 0.6, percentile: 0.99, atPercentile: 4 };
 
 const failures = [];
 function check(condition, what) {
@@ -205,8 +209,19 @@ async function webkit(env) {
     return reply.value;
   };
   await until(() => request("GET", "/status").catch(() => false), 30, "WebKitWebDriver's start");
-  const { sessionId } = await request("POST", "/session", { capabilities: { alwaysMatch: {
-    "webkitgtk:browserOptions": { binary: engines.webkit, args: ["--automation-mode"] } } } });
+  // Now and then Epiphany's first start in a fresh home comes up without its window ("Unknown error creating
+  // top level browsing context"); a second try starts it.
+  let sessionId;
+  for (let attempt = 1; !sessionId; attempt++) {
+    try {
+      ({ sessionId } = await request("POST", "/session", { capabilities: { alwaysMatch: {
+        "webkitgtk:browserOptions": { binary: engines.webkit, args: ["--automation-mode"] } } } }));
+    } catch (error) {
+      if (attempt === 3) throw error;
+      console.log(`web-check: ${engine}: ${error.message}; trying again`);
+      await sleep(2000);
+    }
+  }
   const session = `/session/${sessionId}`;
   return {
     async open(url) {
@@ -324,9 +339,14 @@ async function liveRun(browser, base, soundEnv) {
   const slack = 0.1 + framePeriod("PLASMABALL") + framePeriod("OUTTRO");
   check(Math.abs(between - expected) < slack, `OUTTRO to ENDING took ${between.toFixed(2)} s of page time (music: ${expected.toFixed(2)} s)`);
   // The pace before the tab was hidden, from when the output's latency is known (two seconds into the music).
+  // The slope of a line fitted through every frame's reading: an output that falls behind under load and then
+  // catches up (Firefox's audio thread on two busy cores) moves one end of the stretch, not the slope.
   const seen = samples.filter((sample) => sample.clock > liveStart + 3 && sample.clock < liveKeywords.ENDING + 0.5);
   const [first, last] = [seen[0], seen[seen.length - 1]];
-  const pace = seen.length >= 2 ? (last.clock - first.clock) / (last.at - first.at) : NaN;
+  const meanOf = (key) => seen.reduce((sum, sample) => sum + sample[key], 0) / seen.length;
+  const [meanAt, meanClock] = [meanOf("at"), meanOf("clock")];
+  const pace = seen.length >= 2 ? seen.reduce((sum, s) => sum + (s.at - meanAt) * (s.clock - meanClock), 0) /
+    seen.reduce((sum, s) => sum + (s.at - meanAt) ** 2, 0) : NaN;
   check(Math.abs(pace - 1) < 0.03, `the music clock ran at ${pace.toFixed(3)} of the page's clock over ${((last?.at - first?.at) || 0).toFixed(1)} s`);
   const errors = lines.filter((line) => line.type === "error").map((line) => line.text);
   check(errors.length === 0, `no console errors${errors.length ? ": " + errors.join(" | ") : ""}`);

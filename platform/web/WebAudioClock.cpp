@@ -8,6 +8,8 @@ namespace {
 constexpr double kBytesPerSecond = AudioDevice::kBytesPerSecond;
 constexpr std::int64_t kBytesPerFrame = AudioDevice::kBytesPerFrame;
 
+// The clock's pace, against the page's, while the listener is behind the position shown.
+constexpr double kCatchUpPace = 0.5;
 // No output holds a second back (Bluetooth's is a quarter of one).
 constexpr double kLongestLatency = 1.0;
 // A stamp's page time may lead the page's clock by a timer's rounding, and lag it by two of the page's
@@ -66,7 +68,20 @@ void WebAudioClock::startAt(std::int64_t bytes)
 
 std::int64_t WebAudioClock::advance(const AudioContextReading& reading)
 {
-    const auto frames = static_cast<std::int64_t>(std::floor(heardSeconds(reading) * kBytesPerSecond / kBytesPerFrame));
-    lastPosition = std::max(lastPosition, startBytes + frames * kBytesPerFrame);
+    const auto bytesIn = [this](double seconds) {
+        return startBytes + static_cast<std::int64_t>(std::floor(seconds * kBytesPerSecond / kBytesPerFrame)) * kBytesPerFrame;
+    };
+    const std::int64_t heard = bytesIn(heardSeconds(reading));
+    const double pageSeconds = (reading.now - lastReadingAt) / 1000.0;
+    if (heard < lastPosition && lastReadingAt > 0.0 && pageSeconds > 0.0) {
+        // A latency learned late (browsers tell it once the output runs) puts the listener behind what was shown.
+        // Rather than hold the picture until the music catches up, the clock goes on at half the page's pace,
+        // never past what the context has played.
+        const std::int64_t played = std::max(lastPosition, bytesIn(reading.currentTime - reading.startedAt));
+        lastPosition = std::min(played, lastPosition + bytesIn(pageSeconds * kCatchUpPace) - startBytes);
+    } else {
+        lastPosition = std::max(lastPosition, heard);
+    }
+    lastReadingAt = reading.now;
     return lastPosition;
 }

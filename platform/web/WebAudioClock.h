@@ -18,7 +18,8 @@ struct AudioContextReading {
 
 // The music's position as the listener hears it, from readings of the context. The output timestamp,
 // carried forward on the page's clock, is the closest account; without one, the context's clock less its
-// latencies. Neither runs ahead of what the context has played, and the position never moves back.
+// latencies. Neither runs ahead of what the context has played, and the position never moves back: where the
+// listener falls behind it (a latency told late), it goes on at half the page's pace until they meet.
 // Browsers' latencies and timestamps are hints: a latency outside what any output holds back counts as
 // none, and a timestamp is used only while it agrees with the context's clock and the page's.
 class WebAudioClock {
@@ -40,4 +41,5 @@ public:
 private:
     std::int64_t startBytes = 0;
     std::int64_t lastPosition = 0;
+    double lastReadingAt = 0.0; // the page's clock at the last reading, in milliseconds
 };

@@ -97,6 +97,21 @@ TEST(WebAudioClock, HintsThatDisagreeWithTheContextAndThePageAreLeftOut)
     reading.stampContextTime = reading.currentTime - 2.503;
     EXPECT_FALSE(WebAudioClock::stampAgrees(reading));
 
+    // Chromium tells its output latency once the output runs: the listener is then 0.26 s behind what was shown.
+    // The picture goes on at half the page's pace, frame after frame, until it meets the music.
+    reading.outputLatency = 0.26;
+    std::int64_t shown = clock.position();
+    for (int frame = 1; frame <= 60; ++frame) {
+        reading.currentTime += 1.0 / 60.0;
+        reading.now += 1000.0 / 60.0;
+        const std::int64_t position = clock.advance(reading);
+        EXPECT_GT(position, shown) << frame;
+        EXPECT_LE(position, (reading.currentTime - reading.startedAt) * kSecond) << frame;
+        shown = position;
+    }
+    EXPECT_NEAR(shown / double(kSecond), WebAudioClock::heardSeconds(reading), 0.01);
+    reading.outputLatency = 0.0;
+
     for (double wrong : {-0.5, 1e6, std::nan("")}) {
         reading.outputLatency = wrong;
         EXPECT_EQ(WebAudioClock::latency(reading), 0.0) << wrong;
