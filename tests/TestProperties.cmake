@@ -11,7 +11,7 @@ foreach(test IN LISTS quessaly_tests_TESTS quessaly_allocation_tests_TESTS)
   elseif(test MATCHES "^GLBackends\\.")
     # The second longest, started next, beside the first.
     set_tests_properties(${test} PROPERTIES RESOURCE_LOCK whole_show_b COST 900)
-  elseif(test MATCHES "^(BadInputTest|NoAllocationPerFrameTest)\\.")
+  elseif(test MATCHES "^(BadInputTest|NoAllocationPerFrameTest|LineWidths)\\.")
     set_tests_properties(${test} PROPERTIES RESOURCE_LOCK whole_show_b)
   endif()
 endforeach()
