@@ -12,7 +12,6 @@
 #include "sequence/TextureTable.h"
 
 #include <cstdio>
-#include <string>
 #include <thread>
 
 namespace {
@@ -124,8 +123,7 @@ bool DemoShell::runFrame()
     if (application->currentScene != nullptr) {
         const bool wasLoading = !loadingScene->loaded;
         if (errorReport) {
-            const std::string keyword = loadingScene->keywords[loadingScene->currentIndex];
-            errorReport->setScene(keyword.substr(0, keyword.find('\n')));
+            errorReport->setScene(loadingScene->keywords[loadingScene->currentIndex]);
         }
         application->currentScene->render();
         if (wasLoading && loadingScene->loaded) {

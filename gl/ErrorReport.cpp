@@ -95,7 +95,8 @@ void GLAPIENTRY ErrorReport::onMessage(GLenum, GLenum type, GLuint, GLenum, GLsi
 void ErrorReport::record(const std::string& error)
 {
     ++errors;
-    if (seen.insert(currentScene + ": " + error).second) {
-        std::fprintf(stderr, "GL error in %s: %s\n", currentScene.c_str(), error.c_str());
+    const std::string scene(currentScene, std::strcspn(currentScene, "\n"));
+    if (seen.insert(scene + ": " + error).second) {
+        std::fprintf(stderr, "GL error in %s: %s\n", scene.c_str(), error.c_str());
     }
 }

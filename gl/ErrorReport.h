@@ -18,8 +18,9 @@ public:
     // Starts watching the current context; `useDebugOutput` false reads glGetError after every frame even where
     // the context has debug output.
     void start(bool useDebugOutput = true);
-    // What runs now: the scene's keyword, named beside the errors it makes.
-    void setScene(const std::string& scene) { currentScene = scene; }
+    // What runs now: the scene's keyword (its line break left out), named beside the errors it makes. The text
+    // must outlive the report's use of it, as the timeline's keywords do.
+    void setScene(const char* keyword) { currentScene = keyword; }
     // Collects what glGetError holds; called after every frame and before the context goes.
     void endFrame();
     // Stops watching, before the context goes.
@@ -35,7 +36,7 @@ private:
     void record(const std::string& error);
 
     bool debugOutput = false;
-    std::string currentScene = "LOADER";
+    const char* currentScene = "LOADER";
     std::set<std::string> seen;
     long errors = 0;
 };

@@ -609,8 +609,8 @@ void ShaderBackend::drawElements(GLenum mode, GLsizei count, GLenum type, const 
     if (recordingList || count <= 0 || type != GL_UNSIGNED_INT || !ready()) {
         return;
     }
-    const bool driverLines = driverDrawsLines();
-    if (mode == GL_TRIANGLES && linePolygons && !(capabilities().polygonMode && driverLines)) {
+    const bool driverDraws = driverDrawsLines();
+    if (mode == GL_TRIANGLES && linePolygons && !(capabilities().polygonMode && driverDraws)) {
         const auto* triangles = reinterpret_cast<const std::uint32_t*>(cpuIndices(indices));
         const Sources sources = cpuSources();
         if (triangles == nullptr || sources.data[PositionSlot] == nullptr) {
@@ -619,7 +619,7 @@ void ShaderBackend::drawElements(GLenum mode, GLsizei count, GLenum type, const 
         lineScratch.clear();
         edgesOf(triangles, static_cast<std::size_t>(count) / 3, sources);
         drawPolygonEdges(sources);
-    } else if (mode == GL_LINES && !driverLines) {
+    } else if (mode == GL_LINES && !driverDraws) {
         const auto* lines = reinterpret_cast<const std::uint32_t*>(cpuIndices(indices));
         if (lines != nullptr) {
             drawLineQuads(lines, static_cast<std::size_t>(count) / 2, cpuSources());

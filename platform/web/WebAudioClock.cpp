@@ -68,17 +68,18 @@ void WebAudioClock::startAt(std::int64_t bytes)
 
 std::int64_t WebAudioClock::advance(const AudioContextReading& reading)
 {
-    const auto bytesIn = [this](double seconds) {
-        return startBytes + static_cast<std::int64_t>(std::floor(seconds * kBytesPerSecond / kBytesPerFrame)) * kBytesPerFrame;
+    // Whole sample frames in `seconds` of music.
+    const auto bytesIn = [](double seconds) {
+        return static_cast<std::int64_t>(std::floor(seconds * kBytesPerSecond / kBytesPerFrame)) * kBytesPerFrame;
     };
-    const std::int64_t heard = bytesIn(heardSeconds(reading));
+    const std::int64_t heard = startBytes + bytesIn(heardSeconds(reading));
     const double pageSeconds = (reading.now - lastReadingAt) / 1000.0;
     if (heard < lastPosition && lastReadingAt > 0.0 && pageSeconds > 0.0) {
         // A latency learned late (browsers tell it once the output runs) puts the listener behind what was shown.
         // Rather than hold the picture until the music catches up, the clock goes on at half the page's pace,
         // never past what the context has played.
-        const std::int64_t played = std::max(lastPosition, bytesIn(reading.currentTime - reading.startedAt));
-        lastPosition = std::min(played, lastPosition + bytesIn(pageSeconds * kCatchUpPace) - startBytes);
+        const std::int64_t played = std::max(lastPosition, startBytes + bytesIn(reading.currentTime - reading.startedAt));
+        lastPosition = std::min(played, lastPosition + bytesIn(pageSeconds * kCatchUpPace));
     } else {
         lastPosition = std::max(lastPosition, heard);
     }
