@@ -12,14 +12,11 @@
 #include "sequence/TextureTable.h"
 
 #include <cstdio>
-#include <thread>
 
 namespace {
 
 // The keys the shell and the window act on; every other key's state is recorded and read by nobody.
 constexpr int kShellKeys[] = {KeyCode::kEscape, KeyCode::kAlt, KeyCode::kF4, KeyCode::kEnter};
-// A 60 Hz display's frame: effects that advance once a frame keep their pace while nobody sees them.
-constexpr std::chrono::microseconds kUnseenFrame{16667};
 
 } // namespace
 
@@ -139,7 +136,8 @@ bool DemoShell::runFrame()
         }
         platform.window.swapBuffers(application->deviceContext);
     } else {
-        std::this_thread::sleep_for(kUnseenFrame);
+        // Effects that advance once a frame keep their pace while nobody sees them.
+        platform.window.waitForDisplayFrame();
     }
 
     if (application->keys[KeyCode::kEscape]) {

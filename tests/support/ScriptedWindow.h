@@ -54,6 +54,7 @@ public:
     bool loadGLEntryPoints() override;
     void showWindow(NativeWindow* window) override;
     void swapBuffers(DeviceContext* deviceContext) override;
+    void waitForDisplayFrame() override { ++displayFrameWaits; }
     bool takeMessage(WindowMessage& message) override;
     void postQuitMessage() override;
     void showCursor(bool visible) override;
@@ -74,6 +75,7 @@ public:
     std::vector<std::string> calls;
     std::deque<WindowMessage> messages;
     int swaps = 0;
+    int displayFrameWaits = 0;
     int quitMessagesPosted = 0;
     bool createdFullscreen = false;
     int createdWidth = 0;
