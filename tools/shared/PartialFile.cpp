@@ -1,4 +1,4 @@
-#include "tools/assets/PartialFile.h"
+#include "tools/shared/PartialFile.h"
 
 #include <cerrno>
 #include <cstdio>
