@@ -3,7 +3,7 @@
 #include "app/AppWindow.h"
 #include "app/LoadingScene.h"
 #include "app/MusicStream.h"
-#include "app/QuitRequest.h"
+#include "sequence/QuitRequest.h"
 #include "gl/ErrorReport.h"
 #include "platform/AudioDevice.h"
 #include "platform/KeyCode.h"

@@ -4,7 +4,7 @@
 #include "effects/scenes/PlasmaTunnelVelkScene.h"
 #include "effects/scenes/RainBallScene.h"
 #include "geometry/FacingEdgeList.h"
-#include "geometry/Matrix4.h"
+#include "math/Matrix4.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "plain/MultiCylinderTunnelPlain.h"

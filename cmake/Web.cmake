@@ -20,9 +20,9 @@ find_package(ZLIB REQUIRED)
 find_package(PNG REQUIRED)
 
 file(GLOB_RECURSE WEB_SOURCES CONFIGURE_DEPENDS
-  app/*.cpp sequence/*.cpp geometry/*.cpp gl/*.cpp effects/*.cpp platform/web/*.cpp)
+  math/*.cpp app/*.cpp sequence/*.cpp geometry/*.cpp gl/*.cpp effects/*.cpp platform/web/*.cpp)
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/app/main\\.cpp$")
-add_executable(quessaly-web ${WEB_SOURCES} tools/render/FixedClock.cpp)
+add_executable(quessaly-web ${WEB_SOURCES})
 target_include_directories(quessaly-web PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 set_source_files_properties(app/AssetFolder.cpp PROPERTIES COMPILE_DEFINITIONS QUESSALY_INSTALLED_DATA_DIR="")
 target_link_libraries(quessaly-web PRIVATE PNG::PNG ZLIB::ZLIB)

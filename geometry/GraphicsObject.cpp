@@ -1,6 +1,6 @@
 #include "geometry/GraphicsObject.h"
 
-#include "geometry/Matrix4.h"
+#include "math/Matrix4.h"
 
 #include <algorithm>
 #include <cmath>

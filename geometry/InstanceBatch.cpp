@@ -4,7 +4,7 @@
 #include "geometry/DrawCounter.h"
 #include "geometry/DrawPath.h"
 #include "geometry/EdgeList.h"
-#include "geometry/Matrix4.h"
+#include "math/Matrix4.h"
 #include "geometry/MeshObject.h"
 
 #include "gl/GL.h"

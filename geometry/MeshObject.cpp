@@ -5,7 +5,7 @@
 #include "geometry/DrawPath.h"
 #include "geometry/EdgeList.h"
 #include "geometry/FacingEdgeList.h"
-#include "geometry/Matrix4.h"
+#include "math/Matrix4.h"
 
 #include "gl/GL.h"
 

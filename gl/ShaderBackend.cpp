@@ -1,6 +1,6 @@
 #include "gl/ShaderBackend.h"
 
-#include "geometry/Matrix4.h"
+#include "math/Matrix4.h"
 #include "gl/GL.h"
 
 #include <algorithm>

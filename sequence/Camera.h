@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/Vector3.h"
+#include "math/Vector3.h"
 
 // Eye position with up and forward vectors. The vectors are kept as given, never normalised.
 class Camera {

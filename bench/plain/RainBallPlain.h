@@ -1,7 +1,7 @@
 #pragma once
 
 #include "effects/scenes/RainBallScene.h"
-#include "geometry/Vector3.h"
+#include "math/Vector3.h"
 
 #include <cstdint>
 #include <vector>

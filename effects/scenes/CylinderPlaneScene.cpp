@@ -4,7 +4,7 @@
 
 #include "effects/sync/CylinderPlaneSync.h"
 #include "geometry/InstanceBatch.h"
-#include "geometry/Matrix4.h"
+#include "math/Matrix4.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 

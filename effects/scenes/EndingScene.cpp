@@ -2,7 +2,7 @@
 
 #include "platform/KeyCode.h"
 
-#include "app/QuitRequest.h"
+#include "sequence/QuitRequest.h"
 #include "effects/sync/EndingSync.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"

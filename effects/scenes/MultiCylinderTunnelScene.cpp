@@ -5,7 +5,7 @@
 #include "effects/scenes/CylinderDrawWindow.h"
 #include "effects/scenes/FadeQuad.h"
 #include "effects/sync/MultiCylinderTunnelSync.h"
-#include "geometry/Matrix4.h"
+#include "math/Matrix4.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "sequence/TextureTable.h"

@@ -3,7 +3,7 @@
 #include "effects/scenes/SphereTree.h"
 #include "effects/sync/RecursiveBallSync.h"
 #include "geometry/InstanceBatch.h"
-#include "geometry/Matrix4.h"
+#include "math/Matrix4.h"
 #include "geometry/MeshObject.h"
 #include "geometry/PrimitiveFactory.h"
 #include "geometry/RecursiveSphereObject.h"

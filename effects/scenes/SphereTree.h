@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/Vector3.h"
+#include "math/Vector3.h"
 
 #include <memory>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "tools/assets/ChromeEnvironment.h"
 
 #include "tools/assets/Canvas.h"
-#include "tools/assets/VectorMath.h"
+#include "math/VectorMath.h"
 
 #include <algorithm>
 #include <cmath>

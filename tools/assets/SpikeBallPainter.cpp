@@ -2,8 +2,8 @@
 
 #include "tools/assets/Canvas.h"
 #include "tools/assets/ChromeEnvironment.h"
-#include "tools/assets/CoverageMask.h"
-#include "tools/assets/VectorMath.h"
+#include "tools/shared/CoverageMask.h"
+#include "math/VectorMath.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "tools/assets/TextPainter.h"
 
-#include "tools/assets/CoverageMask.h"
-#include "tools/assets/TextRenderer.h"
+#include "tools/shared/CoverageMask.h"
+#include "tools/shared/TextRenderer.h"
 
 #include <algorithm>
 #include <cmath>

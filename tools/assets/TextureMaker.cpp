@@ -2,10 +2,10 @@
 
 #include "tools/assets/Canvas.h"
 #include "tools/assets/ChromeEnvironment.h"
-#include "tools/assets/PngWriter.h"
+#include "tools/shared/PngWriter.h"
 #include "tools/assets/SpikeBallPainter.h"
 #include "tools/assets/TextPainter.h"
-#include "tools/assets/TextRenderer.h"
+#include "tools/shared/TextRenderer.h"
 
 #include <algorithm>
 #include <cmath>

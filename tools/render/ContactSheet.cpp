@@ -1,8 +1,8 @@
 #include "tools/render/ContactSheet.h"
 
-#include "tools/assets/CoverageMask.h"
-#include "tools/assets/PngWriter.h"
-#include "tools/assets/TextRenderer.h"
+#include "tools/shared/CoverageMask.h"
+#include "tools/shared/PngWriter.h"
+#include "tools/shared/TextRenderer.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -13,10 +13,10 @@
 #include "platform/SdlDialogs.h"
 #include "platform/SdlEvents.h"
 #include "platform/SdlWindow.h"
-#include "tools/assets/PartialFile.h"
-#include "tools/assets/PngWriter.h"
+#include "tools/shared/PartialFile.h"
+#include "tools/shared/PngWriter.h"
 #include "tools/render/ContactSheet.h"
-#include "tools/render/FixedClock.h"
+#include "app/FixedClock.h"
 #include "tools/render/FrameReader.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/VideoEncoder.h"
@@ -217,28 +217,24 @@ int RenderSession::run(std::string* error)
         return true;
     };
 
-    long timedFrame = 0;
     long stretchFrame = 0;
     bool running = true;
     bool endedByItself = false;
     UnseenFrames leadIn; // the frames before --start
     while (running) {
         drawing = FrameInfo{};
-        if (clock.playing()) {
-            const double time = clock.secondsAt(timedFrame);
-            if (options.end >= 0.0 && time > options.end + 1e-9) {
-                break;
-            }
-            if (time > hardStop) {
-                return fail("the show did not end by itself");
-            }
-            clock.setFrame(timedFrame);
-            drawing.timed = true;
-            drawing.time = time;
-            if (time + 1e-9 >= options.start) {
-                drawing.index = stretchFrame++;
-                drawing.wanted = !frameFilter || frameFilter(drawing.index);
-            }
+        const FixedClock::Step step = clock.step(options.start, options.end);
+        if (step.pastEnd) {
+            break;
+        }
+        if (step.time > hardStop) {
+            return fail("the show did not end by itself");
+        }
+        drawing.timed = step.timed;
+        drawing.time = step.time;
+        if (step.seen) {
+            drawing.index = stretchFrame++;
+            drawing.wanted = !frameFilter || frameFilter(drawing.index);
         }
         const bool leadingIn = drawing.timed && !drawing.wanted;
         leadIn.set(leadingIn);
@@ -253,9 +249,6 @@ int RenderSession::run(std::string* error)
             stats.add(scene, wall, threadCpuSeconds() - cpuStart, traffic.draws, traffic.bytes);
         }
         ++rendered;
-        if (drawing.timed) {
-            ++timedFrame;
-        }
         endedByItself = !running;
         for (const auto& [info, frame] : ready) {
             if (!deliver(info, frame)) {
@@ -264,7 +257,7 @@ int RenderSession::run(std::string* error)
             }
         }
         ready.clear();
-        progress.update(timedFrame, scene);
+        progress.update(clock.framesStepped(), scene);
         if (progressSink) {
             progressSink(scene);
         }

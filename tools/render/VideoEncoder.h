@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/assets/PartialFile.h"
+#include "tools/shared/PartialFile.h"
 
 #include <cstdint>
 #include <memory>

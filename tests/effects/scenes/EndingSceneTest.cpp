@@ -1,4 +1,4 @@
-#include "app/QuitRequest.h"
+#include "sequence/QuitRequest.h"
 #include "effects/scenes/EndingScene.h"
 #include "support/SceneTest.h"
 #include "support/ScriptedWindow.h"

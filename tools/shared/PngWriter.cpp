@@ -1,6 +1,6 @@
-#include "tools/assets/PngWriter.h"
+#include "tools/shared/PngWriter.h"
 
-#include "tools/assets/PartialFile.h"
+#include "tools/shared/PartialFile.h"
 
 #include <png.h>
 

@@ -12,7 +12,7 @@
 #include "platform/web/WebDialogs.h"
 #include "platform/web/WebEvents.h"
 #include "platform/web/WebWindow.h"
-#include "tools/render/FixedClock.h"
+#include "app/FixedClock.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,7 +54,6 @@ struct Showing {
     FixedClock* fixedClock = nullptr;
     std::unique_ptr<DemoShell> shell;
     UnseenFrames leadIn; // a fixed-clock run's frames before --start
-    long timedFrame = 0;
     double frameTime = -1.0; // the music time of the frame being drawn, when it is handed on
     std::vector<unsigned char> pixels;
 };
@@ -77,17 +76,15 @@ bool showFrame()
 {
     Showing& show = *showing;
     show.frameTime = -1.0;
-    if (show.fixedClock != nullptr && show.fixedClock->playing()) {
-        const double time = show.fixedClock->secondsAt(show.timedFrame);
-        if (show.options.end >= 0.0 && time > show.options.end + 1e-9) {
+    if (show.fixedClock != nullptr) {
+        const FixedClock::Step step = show.fixedClock->step(show.options.player.start, show.options.end);
+        if (step.pastEnd) {
             endShowing(0);
             return false;
         }
-        show.fixedClock->setFrame(show.timedFrame++);
-        const bool seen = time + 1e-9 >= show.options.player.start;
-        show.leadIn.set(!seen);
-        if (seen) {
-            show.frameTime = time;
+        show.leadIn.set(step.timed && !step.seen);
+        if (step.seen) {
+            show.frameTime = step.time;
         }
     }
     const double frameStart = emscripten_get_now();

@@ -1,4 +1,4 @@
-#include "tools/assets/CoverageMask.h"
+#include "tools/shared/CoverageMask.h"
 
 #include <algorithm>
 

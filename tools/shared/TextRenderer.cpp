@@ -1,6 +1,6 @@
-#include "tools/assets/TextRenderer.h"
+#include "tools/shared/TextRenderer.h"
 
-#include "tools/assets/CoverageMask.h"
+#include "tools/shared/CoverageMask.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

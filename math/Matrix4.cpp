@@ -1,4 +1,4 @@
-#include "geometry/Matrix4.h"
+#include "math/Matrix4.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "geometry/Vector3.h"
+#include "math/Vector3.h"
 
 #include <cmath>
 
-// The few vector operations the picture makers need beyond geometry/Vector3.h.
+// The few vector operations the picture makers need beyond math/Vector3.h.
 inline float dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 inline float length(const Vector3& v) { return std::sqrt(dot(v, v)); }

@@ -1,4 +1,4 @@
-#include "app/QuitRequest.h"
+#include "sequence/QuitRequest.h"
 
 #include "platform/PlatformEvents.h"
 

@@ -1,10 +1,11 @@
-#include "tools/render/FixedClock.h"
+#include "app/FixedClock.h"
 
 #include <cmath>
 
 namespace {
 constexpr std::int64_t kSampleRate = 44100;
 constexpr std::int64_t kBytesPerSample = 4;
+constexpr double kTimeSlack = 1e-9;
 } // namespace
 
 FixedClock::FixedClock(int fps) : fps(fps) {}
@@ -34,4 +35,19 @@ std::int64_t FixedClock::position(Stream)
 
 double FixedClock::bytesToSeconds(Stream, std::int64_t bytes) const { return bytes / kBytesPerSecond; }
 
-double FixedClock::secondsAt(std::int64_t frame) const { return static_cast<double>(frame) / fps; }
+FixedClock::Step FixedClock::step(double start, double end)
+{
+    Step next;
+    if (!started) {
+        return next;
+    }
+    next.timed = true;
+    next.time = static_cast<double>(stepped) / fps;
+    if (end >= 0.0 && next.time > end + kTimeSlack) {
+        next.pastEnd = true;
+        return next;
+    }
+    currentFrame = stepped++;
+    next.seen = next.time + kTimeSlack >= start;
+    return next;
+}
