@@ -119,8 +119,8 @@ TEST(Player, FindsItsFilesWhereverItIsStarted)
     for (const char* name : {"Quessaly.mp3", "orq.png"}) {
         ASSERT_EQ(mkfifo((tree / "elsewhere" / name).c_str(), 0600), 0);
     }
-    const ChildRun fifos =
-        runFrom(tree / "elsewhere", meetingFifos({"Quessaly.mp3", "orq.png"}, "../bin/quessaly-render" + showOneSecond));
+    const ChildRun fifos = runFrom(tree / "elsewhere",
+                                   meetingFifos({"Quessaly.mp3", "orq.png"}, "../bin/quessaly-render" + showOneSecond));
     EXPECT_EQ(fifos.status, 0) << fifos.err;
     EXPECT_EQ(fifos.out.find("not found"), std::string::npos) << fifos.out;
     EXPECT_EQ(contents(tree / "elsewhere" / "opened"), "");

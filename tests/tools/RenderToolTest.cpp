@@ -743,7 +743,8 @@ TEST(RenderJobs, TwoJobsMakeExactlyWhatOneMakes)
     double worst = 0.0;
     for (int jobs = 1; haveFfmpeg && jobs <= 2; ++jobs) {
         std::string video;
-        ASSERT_EQ(runScript("ffmpeg -v error -i show-" + std::to_string(jobs) + ".mp4 -f rawvideo -pix_fmt rgb24 -", &video), 0);
+        const std::string input = "show-" + std::to_string(jobs) + ".mp4";
+        ASSERT_EQ(runScript("ffmpeg -v error -i " + input + " -f rawvideo -pix_fmt rgb24 -", &video), 0);
         ASSERT_EQ(video.size(), one.size() * kFrameBytes);
         for (std::size_t i = 0; i < one.size(); ++i) {
             int width = 0, height = 0, channels = 0, decoded = 0;
