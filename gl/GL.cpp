@@ -12,7 +12,7 @@
 
 namespace {
 
-std::unique_ptr<GLBackend> make(gl::Backend kind, bool linesAsOnES)
+std::unique_ptr<GLBackend> make([[maybe_unused]] gl::Backend kind, bool linesAsOnES)
 {
 #ifndef QUESSALY_NO_FIXED_FUNCTION
     if (kind == gl::Backend::Fixed) {

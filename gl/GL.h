@@ -11,8 +11,8 @@
 namespace gl {
 
 // Whether the build links desktop GL. The browser's build (QUESSALY_NO_FIXED_FUNCTION) links WebGL2 only: no
-// fixed function, no polygon mode, no debug output. It leaves the fixed back end out, and the few calls to the
-// others are made under `if constexpr (kDesktopGL)`, so nothing needs a stand-in.
+// fixed function, no polygon mode, no debug output, no mapped buffers. It leaves the fixed back end out, and
+// the few calls to the others are made under `if constexpr (kDesktopGL)`, so nothing needs a stand-in.
 #ifdef QUESSALY_NO_FIXED_FUNCTION
 inline constexpr bool kDesktopGL = false;
 #else
@@ -103,7 +103,7 @@ void genBuffers(GLsizei count, GLuint* buffers);
 void deleteBuffers(GLsizei count, const GLuint* buffers);
 void bindBuffer(GLenum target, GLuint buffer);
 void bufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage);
-// Maps the whole of the bound buffer for reading.
+// Maps the whole of the bound buffer for reading; null without desktop GL.
 const void* mapBufferForReading(GLenum target);
 GLboolean unmapBuffer(GLenum target);
 void readPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels);

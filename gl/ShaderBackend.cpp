@@ -155,9 +155,13 @@ void ShaderBackend::bufferData(GLenum target, GLsizeiptr size, const void* data,
 
 const void* ShaderBackend::mapBufferForReading(GLenum target)
 {
-    GLint size = 0;
-    glGetBufferParameteriv(target, GL_BUFFER_SIZE, &size);
-    return glMapBufferRange(target, 0, size, GL_MAP_READ_BIT);
+    if constexpr (gl::kDesktopGL) {
+        GLint size = 0;
+        glGetBufferParameteriv(target, GL_BUFFER_SIZE, &size);
+        return glMapBufferRange(target, 0, size, GL_MAP_READ_BIT);
+    } else {
+        return nullptr;
+    }
 }
 
 void ShaderBackend::deleteBuffers(GLsizei count, const GLuint* buffers)
