@@ -6,6 +6,9 @@
 
 namespace {
 
+// The GLSL type of an attribute of one to four components.
+constexpr const char* kAttributeTypes[] = {"float", "vec2", "vec3", "vec4"};
+
 // Shared by both stages, after FLAGS and the switches' defines.
 constexpr const char* kSwitchTest = R"(
 bool on(int flag) { return (FLAGS & flag) != 0; }
@@ -323,10 +326,9 @@ std::string header(bool es, int flags)
 
 std::string attributeDeclarations()
 {
-    const char* types[] = {"float", "vec2", "vec3", "vec4"};
     std::string text;
     for (const auto& attribute : fixed_function::kAttributes) {
-        text += std::string("in ") + types[attribute.components - 1] + " " + attribute.name + ";\n";
+        text += std::string("in ") + kAttributeTypes[attribute.components - 1] + " " + attribute.name + ";\n";
     }
     return text;
 }

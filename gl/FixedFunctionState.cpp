@@ -175,8 +175,11 @@ void FixedFunctionState::popMatrix()
     }
 }
 
-// Built as GL drivers commonly build it, with rotations about an axis kept exact, so that positions, and
-// the depths where lines meet, round as they do under the fixed back end.
+// glRotatef as drivers build it (Mesa's way: the angle to radians in double, a rotation about one axis kept
+// exact), so positions, and the depths where lines meet, round as under the fixed back end. Matrix4::rotate is
+// a second builder on purpose: a float pi and one formula for every axis, for the matrices scenes make
+// themselves and hand to GL, whose rounding the fixed back end's frames carry. Either in place of the other
+// moves pixels (tunnel and cylinder-plane frames on the fixed back end, most shader frames the other way).
 void FixedFunctionState::rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
     const float s = std::sin(static_cast<float>(angle * 3.14159265358979323846 / 180.0));
