@@ -721,8 +721,8 @@ TEST(RenderSession, AStartInheritsTheStateOfEveryFrameBeforeIt)
 }
 
 // Two jobs over a stretch that crosses a scene change and a join between their chunks (40 frames at 10 fps):
-// the same frame files, sheet and messages as one job, byte for byte, and a video with the same frames and the
-// soundtrack laid once, decoded to the same samples.
+// the same frame files, sheet and messages as one job, byte for byte, and a video with the same frames, the
+// soundtrack laid once, decoded to the same samples, and the same chapters.
 TEST(RenderJobs, TwoJobsMakeExactlyWhatOneMakes)
 {
     WorkingDirectory directory("render-jobs");
@@ -740,7 +740,8 @@ TEST(RenderJobs, TwoJobsMakeExactlyWhatOneMakes)
         std::string output;
         ASSERT_EQ(runScript(QUESSALY_RENDER_PATH + quoted(args) + " >messages-" + jobs, &output), 0);
         if (haveFfmpeg) {
-            ASSERT_EQ(runScript("ffprobe -v error -count_frames -show_entries stream=codec_type,nb_read_frames show-" +
+            ASSERT_EQ(runScript("ffprobe -v error -of compact -count_frames -show_entries "
+                                "stream=codec_type,nb_read_frames:chapter=start,end:chapter_tags=title show-" +
                                     jobs + ".mp4; ffmpeg -v error -i show-" + jobs + ".mp4 -map 0:a -f md5 -",
                                 &probes[jobs == "2"]),
                       0);
@@ -757,6 +758,12 @@ TEST(RenderJobs, TwoJobsMakeExactlyWhatOneMakes)
     EXPECT_EQ(contents("messages-1"), contents("messages-2"));
     EXPECT_NE(contents("messages-2").find("MULTICYLINDERTUNNEL"), std::string::npos);
     EXPECT_NE(probes[1].find("nb_read_frames=61"), std::string::npos) << probes[1];
+    // The scenes as chapters, in milliseconds from the first frame (25 s): INTRO from before the stretch, the
+    // tunnel from its start at 27.364876 s to the end of the last frame, 31.1 s.
+    EXPECT_NE(probes[1].find("chapter|start=0|end=2365|tag:title=INTRO\n"
+                             "chapter|start=2365|end=6100|tag:title=MULTICYLINDERTUNNEL\n"),
+              std::string::npos)
+        << probes[1];
     EXPECT_EQ(probes[0], probes[1]);
     for (const auto& entry : std::filesystem::directory_iterator(".")) {
         EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path() << " left behind";
