@@ -302,13 +302,13 @@ async function backgroundTab(page, clockBefore) {
 }
 
 // Space pauses: the clock holds, the audio context is suspended and the sink is silent. Space again resumes the show
-// on from where it held (the pause lasts 3 s; the clock may be on by the time since the resume and the frame before
-// the pause, under a second) and where the music is, as the background tab's check has it.
+// on from where it held (the pause lasts 3 s; the clock may be on by the time since the resume and the last frame
+// before the pause, up to a second on a busy machine) and where the music is, as the background tab's check has it.
 async function pauseAndResume(page, soundEnv) {
-  // The music where the frame read the clock, as it began: the frame's drawing time taken back.
-  await page.evaluate("(() => { const shown = Module.onClock; Module.onClock = function (seconds, at) { shown(seconds, at); " +
-    "const music = Module.music; quessalyStats.music = music.context.currentTime - music.startedAt + music.offset - " +
-    "(performance.now() - at) / 1000; }; return true; })()");
+  // The music as a frame begins, beside the clock that frame reads.
+  await page.evaluate("(() => { const before = Module.preMainLoop, shown = Module.onClock; let music = 0; " +
+    "Module.preMainLoop = function () { const m = Module.music; music = m.context.currentTime - m.startedAt + m.offset; return before(); }; " +
+    "Module.onClock = function (seconds, at) { shown(seconds, at); quessalyStats.music = music; }; return true; })()");
   await page.pressSpace();
   await sleep(500);
   const held = await page.evaluate("({clock: quessalyStats.clock, context: Module.music.context.state})");
@@ -322,7 +322,7 @@ async function pauseAndResume(page, soundEnv) {
   await sleep(1500);
   const back = await page.evaluate("({clock: quessalyStats.clock, at: quessalyStats.clockAt, music: quessalyStats.music})");
   const since = (back.at - resumedAt) / 1000;
-  check(back.clock > still && back.clock - still < since + 1 && Math.abs(back.clock - back.music) < 0.3,
+  check(back.clock > still && back.clock - still < since + 2 && Math.abs(back.clock - back.music) < 0.3,
     `resumed, the show goes on from there (${(back.clock - still).toFixed(2)} s on in ${since.toFixed(2)} s), where the music is (${back.music.toFixed(2)} s)`);
 }
 
