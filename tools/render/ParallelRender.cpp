@@ -1,5 +1,7 @@
 #include "tools/render/ParallelRender.h"
 
+#include "tools/shared/PartialFile.h"
+
 #include "effects/sync/EndingSync.h"
 #include "tools/render/ContactSheet.h"
 #include "tools/render/ProgressBar.h"
@@ -360,7 +362,7 @@ void ParallelRender::abandon()
         for (const auto& entry : std::filesystem::directory_iterator(options.framesDirectory, ignored)) {
             const std::string name = entry.path().filename().string();
             for (pid_t pid : workers) {
-                if (name[0] == '.' && name.find(".partial-" + std::to_string(pid) + ".") != std::string::npos) {
+                if (PartialFile::isLeftBy(name, pid)) {
                     std::filesystem::remove(entry.path(), ignored);
                 }
             }

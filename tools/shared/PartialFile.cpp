@@ -11,6 +11,8 @@ namespace {
 
 // "dir/name.ext" becomes "dir/.name.partial-PID.ext": hidden from globs such as *.png, and unique to the
 // process, so two runs aimed at one folder never write into each other's file.
+std::string processMark(long pid) { return ".partial-" + std::to_string(pid); }
+
 std::string temporaryNameFor(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -19,8 +21,8 @@ std::string temporaryNameFor(const std::string& path)
     if (dot == std::string::npos || dot <= nameStart) {
         dot = path.size();
     }
-    return path.substr(0, nameStart) + "." + path.substr(nameStart, dot - nameStart) + ".partial-" +
-           std::to_string(getpid()) + path.substr(dot);
+    return path.substr(0, nameStart) + "." + path.substr(nameStart, dot - nameStart) + processMark(getpid()) +
+           path.substr(dot);
 }
 
 std::string reasonFor(const std::string& path, int error)
@@ -29,6 +31,22 @@ std::string reasonFor(const std::string& path, int error)
 }
 
 } // namespace
+
+bool PartialFile::isLeftBy(const std::string& fileName, long pid)
+{
+    if (fileName.empty() || fileName[0] != '.') {
+        return false;
+    }
+    // The mark ends the name or its extension's dot follows it: process 12 is not process 123.
+    const std::string mark = processMark(pid);
+    for (std::size_t at = fileName.find(mark); at != std::string::npos; at = fileName.find(mark, at + 1)) {
+        const std::size_t after = at + mark.size();
+        if (after == fileName.size() || fileName[after] == '.') {
+            return true;
+        }
+    }
+    return false;
+}
 
 PartialFile::PartialFile(std::string finalPath) : final(std::move(finalPath)), temporary(temporaryNameFor(final)) {}
 

@@ -23,6 +23,10 @@ public:
     bool commit(std::string* error);
     void discard();
 
+    // Whether `fileName` (no folder) is a temporary name that process `pid` gave a file: what a process
+    // stopped mid-write leaves behind.
+    static bool isLeftBy(const std::string& fileName, long pid);
+
 private:
     std::string final;
     std::string temporary;
