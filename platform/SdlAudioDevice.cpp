@@ -182,7 +182,8 @@ void SdlAudioDevice::pause(Stream stream, bool paused)
     paused_ = false;
     // The wall clock counts on from the held position, and music that plays joins it as it does on a device
     // that came back: from where the clock is when its first buffer will be heard. (What the device held as it
-    // paused played out then, the last few hundredths of a second before the held position.)
+    // paused played out then: the few hundredths of a second past the held position that the clock now passes
+    // in silence.)
     const bool musicPlays = device_ != 0 && (!onWallClock_ || rejoining_);
     onWallClock_ = true;
     startWallClock(heldFrames_, now_());
