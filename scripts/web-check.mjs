@@ -5,9 +5,9 @@
 // from ?start=205 to the show's own end, the sound started by a real click at the browser's own autoplay
 // policy: the loader's lines and the keywords in order, each keyword when the music reaches its time, sound
 // on the sink, the show's clock at the page's pace, a tab in the background that draws nothing while the
-// music plays on and is back where the music is, no console errors, the end and a second showing, and the
-// start screen's count of the download's bytes; frames a second per scene and the memory's peak are reported.
-// In Chromium also:
+// music plays on and is back where the music is, no console errors, the end and a second showing, paused and
+// resumed with Space, and the start screen's count of the download's bytes; frames a second per scene and the
+// memory's peak are reported. In Chromium also:
 // - a context no click started: the page says there is no sound and the show runs on the page's clock; its
 //   files come without their lengths, and the start screen counts their bytes without a total;
 // - WebGL2 turned off (--disable-webgl2): the page says what a viewer can do, the program's line is in the console;
@@ -151,6 +151,11 @@ async function chromium(env, folder, flags = [], profile = "profile") {
             await send("Input.dispatchMouseEvent", { type, x, y, button: "left", clickCount: 1 }, sessionId);
           }
         },
+        async pressSpace() {
+          for (const type of ["keyDown", "keyUp"]) {
+            await send("Input.dispatchKeyEvent", { type, key: " ", code: "Space", windowsVirtualKeyCode: 32 }, sessionId);
+          }
+        },
         hide: async () => { other = (await send("Target.createTarget", { url: "about:blank" })).targetId; },
         async show() {
           await send("Target.closeTarget", { targetId: other });
@@ -195,6 +200,8 @@ async function firefox(env, folder) {
           await send("input.performActions", { context, actions: [{ type: "pointer", id: "mouse", actions: [
             { type: "pointerMove", x, y }, { type: "pointerDown", button: 0 }, { type: "pointerUp", button: 0 }] }] });
         },
+        pressSpace: () => send("input.performActions", { context, actions: [{ type: "key", id: "keyboard", actions: [
+          { type: "keyDown", value: " " }, { type: "keyUp", value: " " }] }] }),
         hide: async () => { other = (await send("browsingContext.create", { type: "tab" })).context; },
         async show() {
           await send("browsingContext.close", { context: other });
@@ -247,6 +254,8 @@ async function webkit(env) {
           const element = await request("POST", `${session}/element`, { using: "css selector", value: selector });
           await request("POST", `${session}/element/${Object.values(element)[0]}/click`, {});
         },
+        pressSpace: () => request("POST", `${session}/actions`, { actions: [{ type: "key", id: "keyboard", actions: [
+          { type: "keyDown", value: " " }, { type: "keyUp", value: " " }] }] }),
         // Epiphany puts a new tab in front; the session's commands go on to this one until it is closed.
         hide: async () => { other = (await request("POST", `${session}/window/new`, { type: "tab" })).handle; },
         async show() {
@@ -309,6 +318,31 @@ async function downloadCounted(page, withTotal) {
     `the start screen counted the download${withTotal ? "" : " without lengths"}: "${text}" (${download?.received} of ${download?.total} bytes in ${download?.steps} steps)`);
 }
 
+// Space pauses: the clock holds, the audio context is suspended and the sink is silent. Space again resumes the show
+// on from where it held (the pause lasts 3 s; the clock may be on by the time since the resume and the last frame
+// before the pause, up to a second on a busy machine) and where the music is, as the background tab's check has it.
+async function pauseAndResume(page, soundEnv) {
+  // The music as a frame begins, beside the clock that frame reads.
+  await page.evaluate("(() => { const before = Module.preMainLoop, shown = Module.onClock; let music = 0; " +
+    "Module.preMainLoop = function () { const m = Module.music; music = m.context.currentTime - m.startedAt + m.offset; return before(); }; " +
+    "Module.onClock = function (seconds, at) { shown(seconds, at); quessalyStats.music = music; }; return true; })()");
+  await page.pressSpace();
+  await sleep(500);
+  const held = await page.evaluate("({clock: quessalyStats.clock, context: Module.music.context.state})");
+  const loudest = loudestSample(soundEnv, 1);
+  await sleep(1500);
+  const still = await page.evaluate("quessalyStats.clock");
+  check(still === held.clock && held.context === "suspended" && loudest < 100,
+    `paused, the clock holds at ${held.clock.toFixed(2)} s, the audio context is ${held.context}, the sink's loudest sample ${loudest}`);
+  const resumedAt = await page.evaluate("performance.now()");
+  await page.pressSpace();
+  await sleep(1500);
+  const back = await page.evaluate("({clock: quessalyStats.clock, at: quessalyStats.clockAt, music: quessalyStats.music})");
+  const since = (back.at - resumedAt) / 1000;
+  check(back.clock > still && back.clock - still < since + 2 && Math.abs(back.clock - back.music) < 0.3,
+    `resumed, the show goes on from there (${(back.clock - still).toFixed(2)} s on in ${since.toFixed(2)} s), where the music is (${back.music.toFixed(2)} s)`);
+}
+
 async function liveRun(browser, base, soundEnv) {
   const page = await browser.open(`${base}index.html?start=${liveStart}`);
   await until(() => page.evaluate("document.getElementById('prompt').textContent.startsWith('click')"), 180, "the start screen");
@@ -341,6 +375,7 @@ async function liveRun(browser, base, soundEnv) {
   await until(() => page.evaluate(`quessalyStats.ended === null && quessalyStats.clock > ${liveStart} && quessalyStats.clock < ${liveStart + 10}`),
     120, "the show played again");
   check(true, "the show played again");
+  await pauseAndResume(page, soundEnv);
   await page.close();
 
   const texts = lines.map((line) => line.text);
