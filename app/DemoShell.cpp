@@ -12,14 +12,11 @@
 #include "sequence/TextureTable.h"
 
 #include <cstdio>
-#include <thread>
 
 namespace {
 
 // The keys the shell and the window act on; every other key's state is recorded and read by nobody.
 constexpr int kShellKeys[] = {KeyCode::kEscape, KeyCode::kAlt, KeyCode::kF4, KeyCode::kEnter, KeyCode::kSpace};
-// A 60 Hz display's frame: effects that advance once a frame keep their pace while nobody sees them.
-constexpr std::chrono::microseconds kUnseenFrame{16667};
 // A paused loop wakes for each message, and otherwise this often.
 constexpr int kPausedWaitMilliseconds = 100;
 
@@ -176,7 +173,8 @@ void DemoShell::playFrame()
         }
         platform.window.swapBuffers(application->deviceContext);
     } else {
-        std::this_thread::sleep_for(kUnseenFrame);
+        // Effects that advance once a frame keep their pace while nobody sees them.
+        platform.window.waitForDisplayFrame();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/LoadingScene.h"
 #include "effects/SceneCatalog.h"
 #include "geometry/DrawPath.h"
+#include "gl/GL.h"
 #include "support/HeadlessGL.h"
 #include "support/ScriptedAudio.h"
 #include "support/ScriptedWindow.h"
@@ -10,21 +11,42 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Logs its life into a shared journal: "load 1", "start 1", "render 1 @ t", "stop 1".
+// Logs its life into a shared journal: "load 1", "start 1", "render 1 @ t", "stop 1". While `paint` is set, its
+// render also clears the view green and draws a blue square over the middle half.
 class JournalScene : public AbstractSceneObject {
 public:
-    JournalScene(const float* timeValue, int id, std::vector<std::string>* journal)
-        : AbstractSceneObject(timeValue), id(id), journal(journal)
+    JournalScene(const float* timeValue, int id, std::vector<std::string>* journal, const bool* paint)
+        : AbstractSceneObject(timeValue), id(id), journal(journal), paint(paint)
     {
     }
     bool load() override { return note("load"); }
     void start() override { note("start"); }
-    void render() override { journal->push_back("render " + std::to_string(id) + " @ " + std::to_string(*timeValue)); }
+    void render() override
+    {
+        journal->push_back("render " + std::to_string(id) + " @ " + std::to_string(*timeValue));
+        if (*paint) {
+            gl::clearColor(0.0f, 1.0f, 0.0f, 1.0f);
+            gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            gl::matrixMode(GL_PROJECTION);
+            gl::loadIdentity();
+            gl::matrixMode(GL_MODELVIEW);
+            gl::loadIdentity();
+            gl::color3f(0.0f, 0.0f, 1.0f);
+            const GLfloat corners[4][3] = {{-0.5f, -0.5f, 0.0f}, {0.5f, -0.5f, 0.0f}, {0.5f, 0.5f, 0.0f},
+                                           {-0.5f, 0.5f, 0.0f}};
+            gl::begin(GL_QUADS);
+            for (const GLfloat* corner : corners) {
+                gl::vertex3fv(corner);
+            }
+            gl::end();
+        }
+    }
     void stop() override { note("stop"); }
 
 private:
@@ -35,13 +57,14 @@ private:
     }
     int id;
     std::vector<std::string>* journal;
+    const bool* paint;
 };
 
-std::vector<SceneRow> journalScenes(std::vector<std::string>* journal, int count)
+std::vector<SceneRow> journalScenes(std::vector<std::string>* journal, int count, const bool* paint)
 {
     std::vector<SceneRow> rows;
     for (int i = 1; i <= count; ++i) {
-        rows.push_back({i, [journal, i](const float* time) { return new JournalScene(time, i, journal); }});
+        rows.push_back({i, [=](const float* time) { return new JournalScene(time, i, journal, paint); }});
     }
     return rows;
 }
@@ -58,7 +81,8 @@ protected:
 
     void startShell()
     {
-        shell = std::make_unique<DemoShell>(platform, &audio, 64, 64, rows.empty() ? journalScenes(&journal, 3) : rows);
+        shell = std::make_unique<DemoShell>(platform, &audio, 64, 64,
+                                            rows.empty() ? journalScenes(&journal, 3, &paint) : rows);
         shell->startAt(startSeconds);
         // The working directory holds no textures: their messages are not this test's business.
         testing::internal::CaptureStdout();
@@ -107,6 +131,7 @@ protected:
     ScriptedWindow platform;
     ScriptedAudio audio;
     std::vector<std::string> journal;
+    bool paint = false;
     std::unique_ptr<DemoShell> shell;
 };
 
@@ -250,11 +275,15 @@ TEST_F(MainLoopTest, QuitKeysActWithinTwoFramesOfAFlood)
     }
 }
 
-// Minimized, the show plays on unseen: the scenes start, render and stop with the music as ever, with their
-// draws kept off the frame buffer and nothing swapped; restored, it is drawn and swapped again.
+// Minimized, the show plays on unseen: the scenes start, render and stop with the music as ever, and what they
+// draw, clears included, never reaches the frame buffer; nothing is swapped, and each frame waits a display frame
+// instead. Restored, it is drawn and swapped again.
 TEST_F(MainLoopTest, AMinimizedWindowPlaysOnUnseen)
 {
     finishLoading();
+    gl::clearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    gl::clear(GL_COLOR_BUFFER_BIT); // the last frame seen
+    paint = true;
     WindowMessage minimized;
     minimized.type = WindowMessage::Type::Activate;
     minimized.minimized = true;
@@ -262,18 +291,22 @@ TEST_F(MainLoopTest, AMinimizedWindowPlaysOnUnseen)
     const int swaps = platform.swaps;
     jumpOverTwoBoundaries();
     EXPECT_EQ(platform.swaps, swaps);
+    EXPECT_EQ(platform.displayFrameWaits, 2);
     EXPECT_TRUE(DrawPath::stateOnly());
-    GLint scissor[4] = {1, 1, 1, 1};
-    glGetIntegerv(GL_SCISSOR_BOX, scissor);
-    EXPECT_EQ(scissor[2] * scissor[3], 0) << "the frame buffer is out of reach";
+    std::vector<std::uint8_t> red(64 * 64 * 4, 0);
+    for (std::size_t i = 0; i < red.size(); i += 4) {
+        red[i] = red[i + 3] = 255;
+    }
+    EXPECT_TRUE(readPixels() == red) << "the frame buffer was drawn on";
 
     minimized.minimized = false;
     platform.messages.push_back(minimized);
     EXPECT_EQ(frameOutput(), "");
     EXPECT_EQ(platform.swaps, swaps + 1);
+    EXPECT_EQ(platform.displayFrameWaits, 2);
     EXPECT_FALSE(DrawPath::stateOnly());
-    glGetIntegerv(GL_SCISSOR_BOX, scissor);
-    EXPECT_EQ(scissor[2] * scissor[3], 64 * 64);
+    EXPECT_COLOR(pixel(32, 32), 0, 0, 255, 255);
+    EXPECT_COLOR(pixel(4, 60), 0, 255, 0, 255);
 }
 
 // Space while loading is ignored; then it pauses: the clock is not read, no scene runs, nothing is swapped and the loop

@@ -54,6 +54,7 @@ public:
     bool loadGLEntryPoints() override;
     void showWindow(NativeWindow* window) override;
     void swapBuffers(DeviceContext* deviceContext) override;
+    void waitForDisplayFrame() override { ++displayFrameWaits; }
     bool takeMessage(WindowMessage& message) override;
     void postQuitMessage() override;
     void waitForMessage(int) override { ++waits; }
@@ -76,6 +77,7 @@ public:
     std::deque<WindowMessage> messages;
     int swaps = 0;
     int waits = 0;
+    int displayFrameWaits = 0;
     int quitMessagesPosted = 0;
     bool createdFullscreen = false;
     int createdWidth = 0;
