@@ -3,6 +3,7 @@
 #include "app/DemoShell.h"
 #include "app/PlayerOptions.h"
 #include "gl/GL.h"
+#include "platform/ParentConsole.h"
 #include "platform/SdlAudioDevice.h"
 #include "platform/SdlDialogs.h"
 #include "platform/SdlEvents.h"
@@ -22,6 +23,7 @@
 
 int main(int argc, char** argv)
 {
+    attachParentConsole();
     // Keywords and messages show as they happen, even through a pipe. Unbuffered rather than line-buffered:
     // the Microsoft C runtime has no line buffering, and the program prints only a few lines.
     std::setvbuf(stdout, nullptr, _IONBF, 0);

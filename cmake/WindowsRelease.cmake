@@ -5,11 +5,15 @@
 # started from (a double-click, a shortcut, a console elsewhere), and the folder a user opens shows the two
 # programs and the README instead of two dozen data files.
 
-# Our own main() is the entry point, so SDL2main is neither built nor linked.
+# GUI programs: a double-click opens the show without a console window; the program writes into the console
+# it is started from, if any (platform/windows/ParentConsole.cpp). Our own main() stays the entry point:
+# mingw-w64's start-up code calls main() in a GUI program as in a console one, so SDL2main is neither built
+# nor linked.
 target_compile_definitions(quessaly_core PUBLIC SDL_MAIN_HANDLED)
 enable_language(RC)
 foreach(program quessaly-1024x768 quessaly-1280x720)
   target_sources(${program} PRIVATE ${PROJECT_SOURCE_DIR}/platform/windows/quessaly.rc)
+  set_target_properties(${program} PROPERTIES WIN32_EXECUTABLE TRUE)
 endforeach()
 
 set(QUESSALY_ASSET_DIR ${PROJECT_SOURCE_DIR}/build/assets CACHE PATH

@@ -53,6 +53,8 @@ public:
     // Shows, raises and focuses the window and keeps the screensaver and monitor power-off away.
     virtual void showWindow(NativeWindow* window) = 0;
     virtual void swapBuffers(DeviceContext* deviceContext) = 0;
+    // Waits as long as a swap would: one frame of the display. Stands in for the swap while nothing is shown.
+    virtual void waitForDisplayFrame() = 0;
     virtual void showCursor(bool visible) = 0;
     // The platform's own reason for the last failure, or empty.
     virtual std::string lastError() = 0;

@@ -3,10 +3,15 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace {
+
+// A 60 Hz display's frame: what a swap with a swap interval of 1 waits for.
+constexpr std::chrono::microseconds kDisplayFrame{16667};
 
 // Mesa 22's no-op driver wrapper (GALLIUM_NOOP) runs a threaded context yet passes on llvmpipe's claim
 // that client-memory vertex arrays can be handed over as they are: the threaded context then takes our
@@ -234,6 +239,8 @@ void SdlWindow::showWindow(NativeWindow* handle)
 }
 
 void SdlWindow::swapBuffers(DeviceContext* deviceContext) { SDL_GL_SwapWindow(sdlWindow(deviceContext)); }
+
+void SdlWindow::waitForDisplayFrame() { std::this_thread::sleep_for(kDisplayFrame); }
 
 void SdlWindow::showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 

@@ -30,6 +30,7 @@ public:
     bool loadGLEntryPoints() override;
     void showWindow(NativeWindow* window) override;
     void swapBuffers(DeviceContext* deviceContext) override;
+    void waitForDisplayFrame() override;
     void showCursor(bool visible) override;
     std::string lastError() override;
 

@@ -19,7 +19,7 @@ if [[ "${1:-}" == --windows ]]; then
   # libGL and X libraries, which it opens at run time and only recommends.
   packages+=(
     gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev dpkg-dev zip
-    wine wine64 xvfb xdotool
+    wine wine64 xvfb xdotool x11-utils
     libgl1 libgl1-mesa-dri libxrandr2 libxi6 libxcursor1 libxinerama1 libxrender1 libxxf86vm1 libxcomposite1
   )
 fi

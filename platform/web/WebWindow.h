@@ -34,6 +34,8 @@ public:
     bool loadGLEntryPoints() override { return true; }
     void showWindow(NativeWindow*) override {}
     void swapBuffers(DeviceContext*) override {}
+    // The browser paces the animation frames, a hidden page's too.
+    void waitForDisplayFrame() override {}
     void showCursor(bool visible) override;
     std::string lastError() override { return error; }
 

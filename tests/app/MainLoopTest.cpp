@@ -1,7 +1,9 @@
 #include "app/AppWindow.h"
 #include "app/DemoShell.h"
 #include "app/LoadingScene.h"
+#include "effects/SceneCatalog.h"
 #include "geometry/DrawPath.h"
+#include "gl/GL.h"
 #include "support/HeadlessGL.h"
 #include "support/ScriptedAudio.h"
 #include "support/ScriptedWindow.h"
@@ -9,21 +11,42 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Logs its life into a shared journal: "load 1", "start 1", "render 1 @ t", "stop 1".
+// Logs its life into a shared journal: "load 1", "start 1", "render 1 @ t", "stop 1". While `paint` is set, its
+// render also clears the view green and draws a blue square over the middle half.
 class JournalScene : public AbstractSceneObject {
 public:
-    JournalScene(const float* timeValue, int id, std::vector<std::string>* journal)
-        : AbstractSceneObject(timeValue), id(id), journal(journal)
+    JournalScene(const float* timeValue, int id, std::vector<std::string>* journal, const bool* paint)
+        : AbstractSceneObject(timeValue), id(id), journal(journal), paint(paint)
     {
     }
     bool load() override { return note("load"); }
     void start() override { note("start"); }
-    void render() override { journal->push_back("render " + std::to_string(id) + " @ " + std::to_string(*timeValue)); }
+    void render() override
+    {
+        journal->push_back("render " + std::to_string(id) + " @ " + std::to_string(*timeValue));
+        if (*paint) {
+            gl::clearColor(0.0f, 1.0f, 0.0f, 1.0f);
+            gl::clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            gl::matrixMode(GL_PROJECTION);
+            gl::loadIdentity();
+            gl::matrixMode(GL_MODELVIEW);
+            gl::loadIdentity();
+            gl::color3f(0.0f, 0.0f, 1.0f);
+            const GLfloat corners[4][3] = {{-0.5f, -0.5f, 0.0f}, {0.5f, -0.5f, 0.0f}, {0.5f, 0.5f, 0.0f},
+                                           {-0.5f, 0.5f, 0.0f}};
+            gl::begin(GL_QUADS);
+            for (const GLfloat* corner : corners) {
+                gl::vertex3fv(corner);
+            }
+            gl::end();
+        }
+    }
     void stop() override { note("stop"); }
 
 private:
@@ -34,13 +57,14 @@ private:
     }
     int id;
     std::vector<std::string>* journal;
+    const bool* paint;
 };
 
-std::vector<SceneRow> journalScenes(std::vector<std::string>* journal, int count)
+std::vector<SceneRow> journalScenes(std::vector<std::string>* journal, int count, const bool* paint)
 {
     std::vector<SceneRow> rows;
     for (int i = 1; i <= count; ++i) {
-        rows.push_back({i, [journal, i](const float* time) { return new JournalScene(time, i, journal); }});
+        rows.push_back({i, [=](const float* time) { return new JournalScene(time, i, journal, paint); }});
     }
     return rows;
 }
@@ -57,7 +81,8 @@ protected:
 
     void startShell()
     {
-        shell = std::make_unique<DemoShell>(platform, &audio, 64, 64, journalScenes(&journal, 3));
+        shell = std::make_unique<DemoShell>(platform, &audio, 64, 64,
+                                            rows.empty() ? journalScenes(&journal, 3, &paint) : rows);
         shell->startAt(startSeconds);
         // The working directory holds no textures: their messages are not this test's business.
         testing::internal::CaptureStdout();
@@ -102,9 +127,11 @@ protected:
     }
 
     double startSeconds = 0.0;
+    std::vector<SceneRow> rows; // none: three journal scenes
     ScriptedWindow platform;
     ScriptedAudio audio;
     std::vector<std::string> journal;
+    bool paint = false;
     std::unique_ptr<DemoShell> shell;
 };
 
@@ -248,11 +275,15 @@ TEST_F(MainLoopTest, QuitKeysActWithinTwoFramesOfAFlood)
     }
 }
 
-// Minimized, the show plays on unseen: the scenes start, render and stop with the music as ever, with their
-// draws kept off the frame buffer and nothing swapped; restored, it is drawn and swapped again.
+// Minimized, the show plays on unseen: the scenes start, render and stop with the music as ever, and what they
+// draw, clears included, never reaches the frame buffer; nothing is swapped, and each frame waits a display frame
+// instead. Restored, it is drawn and swapped again.
 TEST_F(MainLoopTest, AMinimizedWindowPlaysOnUnseen)
 {
     finishLoading();
+    gl::clearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    gl::clear(GL_COLOR_BUFFER_BIT); // the last frame seen
+    paint = true;
     WindowMessage minimized;
     minimized.type = WindowMessage::Type::Activate;
     minimized.minimized = true;
@@ -260,18 +291,67 @@ TEST_F(MainLoopTest, AMinimizedWindowPlaysOnUnseen)
     const int swaps = platform.swaps;
     jumpOverTwoBoundaries();
     EXPECT_EQ(platform.swaps, swaps);
+    EXPECT_EQ(platform.displayFrameWaits, 2);
     EXPECT_TRUE(DrawPath::stateOnly());
-    GLint scissor[4] = {1, 1, 1, 1};
-    glGetIntegerv(GL_SCISSOR_BOX, scissor);
-    EXPECT_EQ(scissor[2] * scissor[3], 0) << "the frame buffer is out of reach";
+    std::vector<std::uint8_t> red(64 * 64 * 4, 0);
+    for (std::size_t i = 0; i < red.size(); i += 4) {
+        red[i] = red[i + 3] = 255;
+    }
+    EXPECT_TRUE(readPixels() == red) << "the frame buffer was drawn on";
 
     minimized.minimized = false;
     platform.messages.push_back(minimized);
     EXPECT_EQ(frameOutput(), "");
     EXPECT_EQ(platform.swaps, swaps + 1);
+    EXPECT_EQ(platform.displayFrameWaits, 2);
     EXPECT_FALSE(DrawPath::stateOnly());
-    glGetIntegerv(GL_SCISSOR_BOX, scissor);
-    EXPECT_EQ(scissor[2] * scissor[3], 64 * 64);
+    EXPECT_COLOR(pixel(32, 32), 0, 0, 255, 255);
+    EXPECT_COLOR(pixel(4, 60), 0, 255, 0, 255);
+}
+
+// Space while loading is ignored; then it pauses: the clock is not read, no scene runs, nothing is swapped and the loop
+// waits, minimized and restored too. Resumed, the frame is byte for byte the one the paused instant would have drawn
+// (the scene's ring turns and its events fire once per drawn frame). Escape still quits a paused show.
+TEST_F(MainLoopTest, SpacePausesAndResumesFromThePausedInstant)
+{
+    rows = {showScenes()[0]};
+    const auto lastFrame = [this](bool pausing) {
+        shell->shutDown();
+        platform.messages.clear();
+        startShell();
+        platform.queue(WindowMessage::Type::KeyDown, 32);
+        platform.queue(WindowMessage::Type::KeyUp, 32);
+        for (const double seconds : {0.0, 0.0, 14.0, 14.1, 14.2}) {
+            audio.seconds = seconds;
+            if (pausing && seconds == 14.2) {
+                platform.queue(WindowMessage::Type::KeyDown, 32);
+                platform.queue(WindowMessage::Type::KeyUp, 32);
+                platform.messages.push_back({WindowMessage::Type::Activate, 0, 0, 0, true});
+                platform.messages.push_back({WindowMessage::Type::Activate, 0, 0, 0, false});
+                const int swaps = platform.swaps;
+                for (int frame = 0; frame < 5; ++frame) {
+                    frameOutput();
+                }
+                EXPECT_TRUE(audio.paused);
+                EXPECT_FLOAT_EQ(shell->timeValue, 14.1f);
+                EXPECT_EQ(platform.swaps, swaps);
+                EXPECT_EQ(platform.waits, 4);
+                platform.queue(WindowMessage::Type::KeyDown, 32);
+            }
+            frameOutput();
+        }
+        return readPixels();
+    };
+    const std::vector<std::uint8_t> resumed = lastFrame(true);
+    EXPECT_FALSE(audio.paused);
+    for (const int key : {-32, 32, 27}) {
+        platform.queue(key < 0 ? WindowMessage::Type::KeyUp : WindowMessage::Type::KeyDown, std::abs(key));
+    }
+    for (int frame = 0; frame < 4; ++frame) {
+        frameOutput(frame < 3);
+    }
+    EXPECT_TRUE(audio.paused);
+    EXPECT_TRUE(resumed == lastFrame(false));
 }
 
 TEST(MainLoopStartUp, AWindowThatCannotOpenEndsTheProgramWithStatusOne)

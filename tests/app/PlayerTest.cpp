@@ -43,6 +43,19 @@ ChildRun runFrom(const fs::path& directory, const std::string& command)
     return run;
 }
 
+// A program that opens a FIFO waits there for a writer. Here each FIFO named has a writer waiting in the
+// background: a program that opens one is let through at once (it reads an empty file), and the FIFO's name is
+// added to `opened`, so the check reports when the run ends instead of when a timeout stops it. The writers nobody
+// met are stopped after the run.
+std::string meetingFifos(const std::vector<std::string>& fifos, const std::string& command)
+{
+    std::string script;
+    for (const std::string& fifo : fifos) {
+        script += "(exec 3>" + fifo + " && echo " + fifo + " >>opened) & writers=\"$writers $!\"; ";
+    }
+    return "bash -c '" + script + command + "; status=$?; kill $writers 2>/dev/null; exit $status'";
+}
+
 } // namespace
 
 TEST(PlayerOptions, ReadsTheOptionsAndRefusesAnythingElseInOneLine)
@@ -106,24 +119,29 @@ TEST(Player, FindsItsFilesWhereverItIsStarted)
     for (const char* name : {"Quessaly.mp3", "orq.png"}) {
         ASSERT_EQ(mkfifo((tree / "elsewhere" / name).c_str(), 0600), 0);
     }
-    const ChildRun fifos = runFrom(tree / "elsewhere", "timeout 120 ../bin/quessaly-render" + showOneSecond);
+    const ChildRun fifos = runFrom(tree / "elsewhere",
+                                   meetingFifos({"Quessaly.mp3", "orq.png"}, "../bin/quessaly-render" + showOneSecond));
     EXPECT_EQ(fifos.status, 0) << fifos.err;
     EXPECT_EQ(fifos.out.find("not found"), std::string::npos) << fifos.out;
+    EXPECT_EQ(contents(tree / "elsewhere" / "opened"), "");
 
     // A working directory that holds the show's files comes first, even holding only some of them; a FIFO
     // among them is refused like a missing file, the texture's and the soundtrack's alike.
     fs::remove(tree / "elsewhere" / "orq.png");
     fs::copy_file(tree / "bin" / "assets" / "orq.png", tree / "elsewhere" / "orq.png");
     ASSERT_EQ(mkfifo((tree / "elsewhere" / "spheremap.png").c_str(), 0600), 0);
-    const ChildRun here = runFrom(tree / "elsewhere", "timeout 120 ../bin/quessaly-render" + showOneSecond);
+    const ChildRun here =
+        runFrom(tree / "elsewhere", meetingFifos({"spheremap.png"}, "../bin/quessaly-render" + showOneSecond));
     EXPECT_EQ(here.status, 0) << here.err;
     EXPECT_NE(here.out.find("File <spikebal.png> not found!"), std::string::npos) << here.out;
     EXPECT_NE(here.out.find("File <spheremap.png> is not a regular file!"), std::string::npos) << here.out;
-    const ChildRun played = runFrom(tree / "elsewhere", std::string("timeout 120 ") + QUESSALY_DEMO_PATH +
-                                                            " --size 64x36 --start 227");
+    const ChildRun played = runFrom(tree / "elsewhere", meetingFifos({"spheremap.png", "Quessaly.mp3"},
+                                                                     std::string(QUESSALY_DEMO_PATH) +
+                                                                         " --size 64x36 --start 227"));
     EXPECT_EQ(played.status, 0) << played.err;
     EXPECT_NE(played.err.find("No sound: Quessaly.mp3: not a regular file"), std::string::npos) << played.err;
-    for (const char* name : {"orq.png", "spheremap.png", "Quessaly.mp3"}) {
+    EXPECT_EQ(contents(tree / "elsewhere" / "opened"), "");
+    for (const char* name : {"orq.png", "spheremap.png", "Quessaly.mp3", "opened"}) {
         fs::remove(tree / "elsewhere" / name);
     }
 

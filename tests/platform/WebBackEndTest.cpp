@@ -52,7 +52,10 @@ TEST(WebAudioClock, TheListenerHearsTheContextLessItsLatencyAndTheClockNeverRuns
     reading.baseLatency = 0.01;
     reading.outputLatency = 0.04;
     EXPECT_NEAR(WebAudioClock::heardSeconds(reading), 9.95, 1e-9);
-    EXPECT_EQ(clock.advance(reading), 30 * kSecond + 9.95 * kSecond);
+    // In whole sample frames: where rounding puts 9.95 s, within a frame of it.
+    const std::int64_t heard = clock.advance(reading);
+    EXPECT_EQ(heard % AudioDevice::kBytesPerFrame, 0);
+    EXPECT_NEAR(heard, 30 * kSecond + 9.95 * kSecond, AudioDevice::kBytesPerFrame);
 
     // With one, the timestamp carried forward on the page's clock, but never past what the context played.
     reading.running = true;
@@ -68,7 +71,7 @@ TEST(WebAudioClock, TheListenerHearsTheContextLessItsLatencyAndTheClockNeverRuns
 
     // A reading that steps back leaves the position where it was; before the first sound it is the start.
     reading.currentTime = 11.0;
-    EXPECT_EQ(clock.advance(reading), 30 * kSecond + 9.95 * kSecond);
+    EXPECT_EQ(clock.advance(reading), heard);
     reading.currentTime = 2.02;
     EXPECT_EQ(WebAudioClock::heardSeconds(reading), 0.0);
     WebAudioClock fresh;

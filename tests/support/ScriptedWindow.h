@@ -54,8 +54,10 @@ public:
     bool loadGLEntryPoints() override;
     void showWindow(NativeWindow* window) override;
     void swapBuffers(DeviceContext* deviceContext) override;
+    void waitForDisplayFrame() override { ++displayFrameWaits; }
     bool takeMessage(WindowMessage& message) override;
     void postQuitMessage() override;
+    void waitForMessage(int) override { ++waits; }
     void showCursor(bool visible) override;
     MessageBoxAnswer messageBox(const char* text, const char* caption, MessageBoxButtons buttons,
                                 MessageBoxIcon icon) override;
@@ -74,6 +76,8 @@ public:
     std::vector<std::string> calls;
     std::deque<WindowMessage> messages;
     int swaps = 0;
+    int waits = 0;
+    int displayFrameWaits = 0;
     int quitMessagesPosted = 0;
     bool createdFullscreen = false;
     int createdWidth = 0;
