@@ -16,7 +16,9 @@
 namespace {
 
 // The keys the shell and the window act on; every other key's state is recorded and read by nobody.
-constexpr int kShellKeys[] = {KeyCode::kEscape, KeyCode::kAlt, KeyCode::kF4, KeyCode::kEnter};
+constexpr int kShellKeys[] = {KeyCode::kEscape, KeyCode::kAlt, KeyCode::kF4, KeyCode::kEnter, KeyCode::kSpace};
+// A paused loop wakes for each message, and otherwise this often.
+constexpr int kPausedWaitMilliseconds = 100;
 
 } // namespace
 
@@ -85,6 +87,10 @@ bool DemoShell::startUp()
 
 bool DemoShell::runFrame()
 {
+    // Waiting before the messages are taken, so that a key ends the wait and acts in the same frame.
+    if (paused) {
+        platform.events.waitForMessage(kPausedWaitMilliseconds);
+    }
     // One message a frame, but a message that changes nothing the shell reads (a key nobody acts on, a key
     // that is already down or up) does not take the frame's turn: a flood of typed keys cannot hold
     // Escape, Alt+F4 or a close request back by more than two frames.
@@ -95,12 +101,43 @@ bool DemoShell::runFrame()
             break;
         }
         const ShellView before = shellView();
+        const bool spacePressed = message.type == WindowMessage::Type::KeyDown && message.key == KeyCode::kSpace &&
+                                  application->keys[KeyCode::kSpace] == 0;
         application->windowProc(message);
+        if (spacePressed) {
+            togglePause();
+        }
         if (message.type == WindowMessage::Type::Close || !(shellView() == before)) {
             break;
         }
     }
+    // Paused, the clock is not read and no scene runs, so nothing moves, not even what advances once per drawn
+    // frame; nothing is swapped, and the window keeps the last frame shown. The quit keys still act.
+    if (!paused) {
+        playFrame();
+    }
 
+    if (application->keys[KeyCode::kEscape]) {
+        platform.events.postQuitMessage();
+    }
+    if (application->keys[KeyCode::kAlt] && application->keys[KeyCode::kF4]) {
+        platform.events.postQuitMessage();
+    }
+    return !quitRetrieved;
+}
+
+void DemoShell::togglePause()
+{
+    // Space before the show plays is ignored: there is nothing to hold while the scenes load.
+    if (!loadingScene->loaded) {
+        return;
+    }
+    paused = !paused;
+    MusicStream::instance().pause(paused);
+}
+
+void DemoShell::playFrame()
+{
     if (loadingScene->loaded) {
         timeValue = static_cast<float>(MusicStream::instance().seconds());
         // Normally one entry a frame; a later start passes every entry before it at once, each started and
@@ -139,14 +176,6 @@ bool DemoShell::runFrame()
         // Effects that advance once a frame keep their pace while nobody sees them.
         platform.window.waitForDisplayFrame();
     }
-
-    if (application->keys[KeyCode::kEscape]) {
-        platform.events.postQuitMessage();
-    }
-    if (application->keys[KeyCode::kAlt] && application->keys[KeyCode::kF4]) {
-        platform.events.postQuitMessage();
-    }
-    return !quitRetrieved;
 }
 
 DemoShell::ShellView DemoShell::shellView() const

@@ -30,7 +30,8 @@ public:
     // Opens the window and builds the loader with every scene; false when the window could not open.
     bool startUp();
     // One frame: at most one message, the clock and the timeline once loading is done, render, swap,
-    // the quit keys. False once the quit message has been retrieved; that frame still renders.
+    // the quit keys. False once the quit message has been retrieved; that frame still renders. Space pauses
+    // the show and resumes it: a paused frame waits for a message and draws nothing.
     bool runFrame();
     // Releases the textures and scenes while the GL context is current, then closes the window.
     void shutDown();
@@ -60,7 +61,7 @@ public:
 private:
     // What the shell and the window act on of the window procedure's work.
     struct ShellView {
-        std::array<std::uint8_t, 4> keys{};
+        std::array<std::uint8_t, 5> keys{};
         bool active = true;
         bool fullscreen = false;
         bool operator==(const ShellView& other) const
@@ -69,6 +70,9 @@ private:
         }
     };
     ShellView shellView() const;
+    // The clock, the timeline, the current scene's render and the swap.
+    void playFrame();
+    void togglePause();
 
     Platform platform;
     std::function<void()> beforeSwap;
@@ -82,6 +86,7 @@ private:
     double startSeconds = 0.0;
     bool catchingUp = false;
     bool quitRetrieved = false;
+    bool paused = false;
     // While the window is minimized or hidden.
     UnseenFrames unseen;
     std::chrono::steady_clock::time_point loadingStarted;

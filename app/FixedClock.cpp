@@ -35,9 +35,16 @@ std::int64_t FixedClock::position(Stream)
 
 double FixedClock::bytesToSeconds(Stream, std::int64_t bytes) const { return bytes / kBytesPerSecond; }
 
+// No viewer pauses the render tool; the page's test mode can, and its run then stays on the frame it was at.
+void FixedClock::pause(Stream, bool paused) { held = paused; }
+
 FixedClock::Step FixedClock::step(double start, double end)
 {
-    Step next;
+    if (held) {
+        return last;
+    }
+    Step& next = last;
+    next = Step{};
     if (!started) {
         return next;
     }

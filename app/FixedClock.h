@@ -21,11 +21,12 @@ public:
     std::uint32_t version() const override;
     Stream createStream(const char* path) override;
     bool play(Stream stream, bool restart) override;
+    void pause(Stream stream, bool paused) override;
     std::int64_t position(Stream stream) override;
     double bytesToSeconds(Stream stream, std::int64_t bytes) const override;
 
     // Moves the clock to the run's next frame, unless that falls after `end` (negative: no end). A frame at
-    // `start` or `end` counts as inside, whatever rounding did to n / fps.
+    // `start` or `end` counts as inside, whatever rounding did to n / fps. Paused, the last step again.
     Step step(double start, double end);
     // Frames the run has moved through since playback started.
     std::int64_t framesStepped() const { return stepped; }
@@ -35,4 +36,6 @@ private:
     bool started = false;
     std::int64_t currentFrame = 0;
     std::int64_t stepped = 0;
+    bool held = false;
+    Step last;
 };

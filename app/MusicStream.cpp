@@ -6,6 +6,13 @@ MusicStream& MusicStream::instance()
     return holder;
 }
 
+void MusicStream::pause(bool paused)
+{
+    if (device != nullptr && stream != 0) {
+        device->pause(stream, paused);
+    }
+}
+
 double MusicStream::seconds()
 {
     if (device == nullptr || stream == 0) {

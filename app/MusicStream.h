@@ -9,6 +9,8 @@ public:
 
     // Seconds of music played, as the listener hears them; null device or stream reads as 0.
     double seconds();
+    // Holds the music and its position, or goes on from there; nothing without a device or stream.
+    void pause(bool paused);
 
     AudioDevice* device = nullptr; // not owned; installed by the entry function
     AudioDevice::Stream stream = 0;

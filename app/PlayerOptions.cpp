@@ -22,7 +22,7 @@ std::string PlayerOptions::usage(const char* program)
            "  --gl shader      draw through shaders on an OpenGL 3.3 core or ES 3.0 context (fixed: GL 1.x,\n"
            "                   the default where the driver has it)\n"
            "  --gl-debug       print every distinct GL error once, with its scene; exit with status 1 if any\n"
-           "  Alt+Enter switches between fullscreen and a window; Escape ends the show.\n";
+           "  Space pauses and resumes; Alt+Enter switches fullscreen and a window; Escape ends the show.\n";
 }
 
 bool PlayerOptions::parse(int argc, const char* const* argv, std::string* error)

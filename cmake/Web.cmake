@@ -22,8 +22,11 @@ find_package(PNG REQUIRED)
 file(GLOB_RECURSE WEB_SOURCES CONFIGURE_DEPENDS
   math/*.cpp app/*.cpp sequence/*.cpp geometry/*.cpp gl/*.cpp effects/*.cpp platform/web/*.cpp)
 list(FILTER WEB_SOURCES EXCLUDE REGEX "/app/main\\.cpp$")
+# WebGL2 has no fixed function: the GL layer leaves its fixed back end out, and with it every call to it.
+list(FILTER WEB_SOURCES EXCLUDE REGEX "/gl/FixedBackend\\.cpp$")
 add_executable(quessaly-web ${WEB_SOURCES})
 target_include_directories(quessaly-web PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(quessaly-web PRIVATE QUESSALY_NO_FIXED_FUNCTION)
 set_source_files_properties(app/AssetFolder.cpp PROPERTIES COMPILE_DEFINITIONS QUESSALY_INSTALLED_DATA_DIR="")
 target_link_libraries(quessaly-web PRIVATE PNG::PNG ZLIB::ZLIB)
 

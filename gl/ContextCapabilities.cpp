@@ -41,7 +41,9 @@ ContextCapabilities ContextCapabilities::query()
     }
     glGetFloatv(GL_SMOOTH_LINE_WIDTH_RANGE, capabilities.smoothLineWidths);
     capabilities.lineSmooth = true;
-    capabilities.polygonMode = gl::hasEntryPoint(glPolygonMode);
+    if constexpr (gl::kDesktopGL) {
+        capabilities.polygonMode = gl::hasEntryPoint(glPolygonMode);
+    }
     return capabilities;
 }
 

@@ -22,7 +22,7 @@ const char* errorName(GLenum error)
     }
 }
 
-bool hasDebugOutput()
+[[maybe_unused]] bool hasDebugOutput()
 {
     if (!gl::hasEntryPoint(glDebugMessageCallback) || !gl::hasEntryPoint(glDebugMessageControl)) {
         return false;
@@ -52,12 +52,15 @@ void ErrorReport::start(bool useDebugOutput)
     // Errors from before the report began are not this run's to report.
     while (glGetError() != GL_NO_ERROR) {
     }
-    debugOutput = useDebugOutput && hasDebugOutput();
-    if (debugOutput) {
-        glEnable(GL_DEBUG_OUTPUT);
-        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
-        glDebugMessageCallback(&ErrorReport::onMessage, this);
-        glDebugMessageControl(GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_TRUE);
+    // WebGL2 has no debug output: the browser's build reads glGetError.
+    if constexpr (gl::kDesktopGL) {
+        debugOutput = useDebugOutput && hasDebugOutput();
+        if (debugOutput) {
+            glEnable(GL_DEBUG_OUTPUT);
+            glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+            glDebugMessageCallback(&ErrorReport::onMessage, this);
+            glDebugMessageControl(GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_TRUE);
+        }
     }
     std::fprintf(stderr, "GL errors reported %s\n",
                  debugOutput ? "by the driver's debug output" : "from glGetError after every frame");
@@ -66,10 +69,12 @@ void ErrorReport::start(bool useDebugOutput)
 void ErrorReport::stop()
 {
     endFrame();
-    if (debugOutput) {
-        glDebugMessageCallback(nullptr, nullptr);
-        glDisable(GL_DEBUG_OUTPUT);
-        debugOutput = false;
+    if constexpr (gl::kDesktopGL) {
+        if (debugOutput) {
+            glDebugMessageCallback(nullptr, nullptr);
+            glDisable(GL_DEBUG_OUTPUT);
+            debugOutput = false;
+        }
     }
 }
 

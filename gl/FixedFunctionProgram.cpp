@@ -1,44 +1,20 @@
 #include "gl/FixedFunctionProgram.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
 namespace {
 
-// Shared by both stages: the flag bits of FixedFunctionProgram::Flag; FLAGS is defined ahead of it.
-constexpr const char* kFlags = R"(
-const int LIGHTING = 1, LIGHT0 = 2, COLOR_MATERIAL = 4, NORMALIZE = 8, RESCALE_NORMAL = 16, SPHERE_MAP = 32,
-          REFLECTION_MAP = 64, TEXTURE = 128, FOG = 256, FLAT = 512, LINE_QUADS = 1024, LINE_SMOOTH = 2048,
-          POSITIONAL_LIGHT = 4096;
+// The GLSL type of an attribute of one to four components.
+constexpr const char* kAttributeTypes[] = {"float", "vec2", "vec3", "vec4"};
+
+// Shared by both stages, after FLAGS and the switches' defines.
+constexpr const char* kSwitchTest = R"(
 bool on(int flag) { return (FLAGS & flag) != 0; }
 )";
 
 constexpr const char* kVertexShader = R"(
-in vec3 aPosition;
-in vec3 aNormal;
-in vec4 aColor;
-in vec2 aTexCoord;
-// Lines as quads: the far end of the line, and which corner this is (bit 0: the side, bit 1: the end).
-in vec3 aOtherEnd;
-in vec3 aOtherNormal;
-in vec4 aOtherColor;
-in vec2 aOtherTexCoord;
-in float aCorner;
-
-uniform mat4 uModelviewProjection;
-uniform mat4 uModelview;
-uniform mat3 uNormalMatrix;
-uniform float uNormalScale;
-// Eye space; a direction, already normalised, when the light is not positional.
-uniform vec4 uLightPosition;
-uniform vec4 uLightAmbient;
-uniform vec4 uLightDiffuse;
-uniform vec4 uSceneAmbient;
-uniform vec4 uMaterialAmbient;
-uniform vec4 uMaterialDiffuse;
-uniform vec2 uViewportSize;
-uniform float uLineHalfWidth;
-
 out vec4 vColor;
 flat out vec4 vFlatColor;
 out vec2 vTexCoord;
@@ -274,11 +250,6 @@ in vec2 vTexCoord;
 in float vFogDistance;
 flat in vec4 vLineEnds;
 
-uniform sampler2D uTexture;
-uniform vec4 uFogColor;
-uniform float uFogDensity;
-uniform float uLineHalfWidth;
-
 out vec4 fragColor;
 
 void main()
@@ -325,39 +296,97 @@ GLuint compile(GLenum stage, const std::string& source)
     return shader;
 }
 
+const char* glslType(fixed_function::UniformType type)
+{
+    using T = fixed_function::UniformType;
+    switch (type) {
+    case T::Float: return "float";
+    case T::Vec2: return "vec2";
+    case T::Vec4: return "vec4";
+    case T::Mat3: return "mat3";
+    case T::Mat4: return "mat4";
+    default: return "sampler2D";
+    }
+}
+
+// What both stages open with: the version, the flag word and the switches' defines, every uniform.
+std::string header(bool es, int flags)
+{
+    std::string text = es ? "#version 300 es\nprecision highp float;\nprecision highp int;\n" : "#version 330 core\n";
+    text += "#define FLAGS " + std::to_string(flags) + "\n";
+    for (int i = 0; i < fixed_function::kSwitchCount; ++i) {
+        text += std::string("#define ") + fixed_function::kSwitchNames[i] + " " + std::to_string(1 << i) + "\n";
+    }
+    text += kSwitchTest;
+    for (const auto& uniform : fixed_function::kUniforms) {
+        text += std::string("uniform ") + glslType(uniform.type) + " " + uniform.name + ";\n";
+    }
+    return text;
+}
+
+std::string attributeDeclarations()
+{
+    std::string text;
+    for (const auto& attribute : fixed_function::kAttributes) {
+        text += std::string("in ") + kAttributeTypes[attribute.components - 1] + " " + attribute.name + ";\n";
+    }
+    return text;
+}
+
+void upload(fixed_function::UniformType type, GLint location, const float* value)
+{
+    using T = fixed_function::UniformType;
+    switch (type) {
+    case T::Float: glUniform1f(location, value[0]); break;
+    case T::Vec2: glUniform2f(location, value[0], value[1]); break;
+    case T::Vec4: glUniform4fv(location, 1, value); break;
+    case T::Mat3: glUniformMatrix3fv(location, 1, GL_FALSE, value); break;
+    case T::Mat4: glUniformMatrix4fv(location, 1, GL_FALSE, value); break;
+    default: break;
+    }
+}
+
 } // namespace
 
-const FixedFunctionProgram::Variant* FixedFunctionProgram::use(int flags)
+FixedFunctionProgram::FixedFunctionProgram()
+    : variants([this](int flags, GLint* locations) { return make(flags, locations); })
 {
-    const auto found = variants.find(flags);
-    if (found != variants.end()) {
-        if (current != flags && found->second.program != 0) {
-            glUseProgram(found->second.program);
-            current = flags;
-        }
-        return found->second.program != 0 ? &found->second : nullptr;
+}
+
+bool FixedFunctionProgram::use(int flags, const fixed_function::UniformValues& values)
+{
+    ProgramVariants::Variant* variant = variants.find(flags);
+    if (variant == nullptr) {
+        return false;
     }
-    Variant& variant = variants[flags]; // a program of 0 stands for one that failed
-    const std::string header = std::string(es ? "#version 300 es\nprecision highp float;\nprecision highp int;\n"
-                                               : "#version 330 core\n") +
-                               "#define FLAGS " + std::to_string(flags) + "\n" + kFlags;
-    const GLuint vertex = compile(GL_VERTEX_SHADER, header + kVertexShader);
-    const GLuint fragment = compile(GL_FRAGMENT_SHADER, header + kFragmentShader);
+    if (variant->program != current) {
+        glUseProgram(variant->program);
+        current = variant->program;
+    }
+    const std::uint32_t changed = ProgramVariants::changed(*variant, values);
+    for (int u = 0; u < fixed_function::kUniformCount; ++u) {
+        if ((changed & (std::uint32_t{1} << u)) != 0) {
+            upload(fixed_function::kUniforms[u].type, variant->locations[u], values.rows[u]);
+        }
+    }
+    return true;
+}
+
+GLuint FixedFunctionProgram::make(int flags, GLint* locations)
+{
+    const std::string opening = header(es, flags);
+    const GLuint vertex = compile(GL_VERTEX_SHADER, opening + attributeDeclarations() + kVertexShader);
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, opening + kFragmentShader);
     if (vertex == 0 || fragment == 0) {
         glDeleteShader(vertex);
         glDeleteShader(fragment);
-        return nullptr;
+        return 0;
     }
     const GLuint program = glCreateProgram();
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
-    const std::pair<GLuint, const char*> attributes[] = {{Position, "aPosition"}, {Normal, "aNormal"},
-                                                         {Color, "aColor"},       {TexCoord, "aTexCoord"},
-                                                         {OtherEnd, "aOtherEnd"}, {Corner, "aCorner"},
-                                                         {OtherNormal, "aOtherNormal"}, {OtherColor, "aOtherColor"},
-                                                         {OtherTexCoord, "aOtherTexCoord"}};
-    for (const auto& [location, attributeName] : attributes) {
-        glBindAttribLocation(program, location, attributeName);
+    for (GLuint location = 0; location < fixed_function::kAttributeCount; ++location) {
+        glBindAttribLocation(program, location, fixed_function::kAttributes[location].name);
     }
     glLinkProgram(program);
     glDetachShader(program, vertex);
@@ -371,28 +400,22 @@ const FixedFunctionProgram::Variant* FixedFunctionProgram::use(int flags)
         glGetProgramInfoLog(program, sizeof log, nullptr, log);
         std::fprintf(stderr, "The shader program does not link: %s\n", log);
         glDeleteProgram(program);
-        return nullptr;
+        return 0;
     }
-    const auto at = [program](const char* uniformName) { return glGetUniformLocation(program, uniformName); };
-    variant.program = program;
-    variant.uniforms = {at("uModelviewProjection"), at("uModelview"),       at("uNormalMatrix"),
-                        at("uNormalScale"),         at("uLightPosition"),   at("uLightAmbient"),
-                        at("uLightDiffuse"),        at("uSceneAmbient"),    at("uMaterialAmbient"),
-                        at("uMaterialDiffuse"),     at("uFogColor"),        at("uFogDensity"),
-                        at("uTexture"),             at("uViewportSize"),    at("uLineHalfWidth")};
+    for (int u = 0; u < fixed_function::kUniformCount; ++u) {
+        locations[u] = glGetUniformLocation(program, fixed_function::kUniforms[u].name);
+    }
     glUseProgram(program);
-    current = flags;
-    glUniform1i(variant.uniforms.texture, 0);
-    return &variant;
+    current = program;
+    glUniform1i(locations[static_cast<int>(fixed_function::Uniform::Texture)], 0);
+    return program;
 }
 
 void FixedFunctionProgram::destroy()
 {
-    for (auto& [flags, variant] : variants) {
-        if (variant.program != 0) {
-            glDeleteProgram(variant.program);
-        }
+    for (GLuint program : variants.programs()) {
+        glDeleteProgram(program);
     }
     variants.clear();
-    current = -1;
+    current = 0;
 }

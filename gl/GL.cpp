@@ -2,8 +2,9 @@
 
 #include "gl/LineScale.h"
 #include "gl/ShaderBackend.h"
-
-#include <GL/glu.h>
+#ifndef QUESSALY_NO_FIXED_FUNCTION
+#include "gl/FixedBackend.h"
+#endif
 
 #include <cstring>
 #include <initializer_list>
@@ -11,8 +12,20 @@
 
 namespace {
 
-// Null on the fixed back end: every call below is then the driver's own.
-std::unique_ptr<ShaderBackend> shader;
+std::unique_ptr<GLBackend> make([[maybe_unused]] gl::Backend kind, bool linesAsOnES)
+{
+#ifndef QUESSALY_NO_FIXED_FUNCTION
+    if (kind == gl::Backend::Fixed) {
+        return std::make_unique<FixedBackend>();
+    }
+#endif
+    // A build without fixed-function GL draws every frame through shaders, whatever was asked for.
+    return std::make_unique<ShaderBackend>(linesAsOnES);
+}
+
+// Where the back ends differ: every call below that is not the driver's own on both goes here.
+std::unique_ptr<GLBackend> backend = make(gl::Backend::Fixed, false);
+gl::Backend selected = gl::kDesktopGL ? gl::Backend::Fixed : gl::Backend::Shader;
 
 // What decides the width a line is drawn with: the width the scenes asked for, smoothing and blending, and the
 // width the back end was last given.
@@ -37,7 +50,7 @@ LineState lines;
 void applyLineWidth()
 {
     lines.drawn = lines.wanted();
-    shader ? shader->lineWidth(lines.drawn) : glLineWidth(lines.drawn);
+    backend->lineWidth(lines.drawn);
 }
 
 void updateLineWidth()
@@ -57,45 +70,41 @@ void capabilityChanged(GLenum cap, bool on)
 
 } // namespace
 
-void gl::select(Backend backend, bool linesAsOnES)
+void gl::select(Backend kind, bool linesAsOnES)
 {
-    shader = backend == Backend::Shader ? std::make_unique<ShaderBackend>(linesAsOnES) : nullptr;
+    backend = make(kind, linesAsOnES);
+    selected = kDesktopGL ? kind : Backend::Shader;
     // A new back end starts from GL's defaults, as a new context does.
     lines = LineState();
 }
 
-gl::Backend gl::current() { return shader ? Backend::Shader : Backend::Fixed; }
+gl::Backend gl::current() { return selected; }
 
-bool gl::parse(const char* text, Backend* backend)
+bool gl::parse(const char* text, Backend* kind)
 {
     const bool fixed = std::strcmp(text, "fixed") == 0;
     if (!fixed && std::strcmp(text, "shader") != 0) {
         return false;
     }
-    *backend = fixed ? Backend::Fixed : Backend::Shader;
+    *kind = fixed ? Backend::Fixed : Backend::Shader;
     return true;
 }
 
-void gl::releaseDeviceObjects()
-{
-    if (shader) {
-        shader->releaseDeviceObjects();
-    }
-}
+void gl::releaseDeviceObjects() { backend->releaseDeviceObjects(); }
 
 void gl::enable(GLenum cap)
 {
-    shader ? shader->enable(cap) : glEnable(cap);
+    backend->enable(cap);
     capabilityChanged(cap, true);
 }
 void gl::disable(GLenum cap)
 {
-    shader ? shader->disable(cap) : glDisable(cap);
+    backend->disable(cap);
     capabilityChanged(cap, false);
 }
-GLboolean gl::isEnabled(GLenum cap) { return shader ? shader->isEnabled(cap) : glIsEnabled(cap); }
-void gl::enableClientState(GLenum array) { shader ? shader->enableClientState(array) : glEnableClientState(array); }
-void gl::disableClientState(GLenum array) { shader ? shader->disableClientState(array) : glDisableClientState(array); }
+GLboolean gl::isEnabled(GLenum cap) { return backend->isEnabled(cap); }
+void gl::enableClientState(GLenum array) { backend->enableClientState(array); }
+void gl::disableClientState(GLenum array) { backend->disableClientState(array); }
 void gl::blendFunc(GLenum source, GLenum destination)
 {
     glBlendFunc(source, destination);
@@ -104,14 +113,11 @@ void gl::blendFunc(GLenum source, GLenum destination)
 }
 void gl::depthFunc(GLenum function) { glDepthFunc(function); }
 void gl::clearColor(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) { glClearColor(red, green, blue, alpha); }
-void gl::clearDepth(GLdouble depth) { shader ? shader->clearDepth(depth) : glClearDepth(depth); }
+void gl::clearDepth(GLdouble depth) { backend->clearDepth(depth); }
 void gl::clear(GLbitfield mask) { glClear(mask); }
-void gl::viewport(GLint x, GLint y, GLsizei width, GLsizei height)
-{
-    shader ? shader->viewport(x, y, width, height) : glViewport(x, y, width, height);
-}
+void gl::viewport(GLint x, GLint y, GLsizei width, GLsizei height) { backend->viewport(x, y, width, height); }
 void gl::scissor(GLint x, GLint y, GLsizei width, GLsizei height) { glScissor(x, y, width, height); }
-void gl::polygonMode(GLenum face, GLenum mode) { shader ? shader->polygonMode(mode) : glPolygonMode(face, mode); }
+void gl::polygonMode(GLenum face, GLenum mode) { backend->polygonMode(face, mode); }
 void gl::lineWidth(GLfloat width)
 {
     lines.requested = width;
@@ -122,117 +128,74 @@ void gl::scaleLineWidths(int framebufferHeight, int designHeight)
     lines.scale.setHeights(framebufferHeight, designHeight);
     updateLineWidth();
 }
-void gl::pointSize(GLfloat size)
-{
-    // Nothing the show draws is a point; ES has no point size to set.
-    if (!shader) {
-        glPointSize(size);
-    }
-}
-void gl::shadeModel(GLenum mode) { shader ? shader->shadeModel(mode) : glShadeModel(mode); }
-void gl::hint(GLenum target, GLenum mode)
-{
-    // The perspective and fog hints have no meaning for shaders, which always interpolate per fragment.
-    if (!shader) {
-        glHint(target, mode);
-    }
-}
-void gl::colorMaterial(GLenum face, GLenum mode) { shader ? shader->colorMaterial(mode) : glColorMaterial(face, mode); }
-void gl::lightfv(GLenum light, GLenum name, const GLfloat* values)
-{
-    shader ? shader->lightfv(light, name, values) : glLightfv(light, name, values);
-}
-void gl::lightModelfv(GLenum name, const GLfloat* values)
-{
-    shader ? shader->lightModelfv(name, values) : glLightModelfv(name, values);
-}
-void gl::fogf(GLenum name, GLfloat value) { shader ? shader->fogf(name, value) : glFogf(name, value); }
-void gl::fogi(GLenum name, GLint value) { shader ? shader->fogf(name, static_cast<GLfloat>(value)) : glFogi(name, value); }
-void gl::fogfv(GLenum name, const GLfloat* values) { shader ? shader->fogfv(name, values) : glFogfv(name, values); }
-void gl::texGeni(GLenum coordinate, GLenum name, GLint value)
-{
-    shader ? shader->texGeni(coordinate, name, value) : glTexGeni(coordinate, name, value);
-}
+void gl::pointSize(GLfloat size) { backend->pointSize(size); }
+void gl::shadeModel(GLenum mode) { backend->shadeModel(mode); }
+void gl::hint(GLenum target, GLenum mode) { backend->hint(target, mode); }
+void gl::colorMaterial(GLenum face, GLenum mode) { backend->colorMaterial(face, mode); }
+void gl::lightfv(GLenum light, GLenum name, const GLfloat* values) { backend->lightfv(light, name, values); }
+void gl::lightModelfv(GLenum name, const GLfloat* values) { backend->lightModelfv(name, values); }
+void gl::fogf(GLenum name, GLfloat value) { backend->fogf(name, value); }
+void gl::fogi(GLenum name, GLint value) { backend->fogi(name, value); }
+void gl::fogfv(GLenum name, const GLfloat* values) { backend->fogfv(name, values); }
+void gl::texGeni(GLenum coordinate, GLenum name, GLint value) { backend->texGeni(coordinate, name, value); }
 void gl::pixelStorei(GLenum name, GLint value) { glPixelStorei(name, value); }
 void gl::getIntegerv(GLenum name, GLint* values) { glGetIntegerv(name, values); }
 GLenum gl::getError() { return glGetError(); }
 
-void gl::matrixMode(GLenum mode) { shader ? shader->matrixMode(mode) : glMatrixMode(mode); }
-void gl::loadIdentity() { shader ? shader->loadIdentity() : glLoadIdentity(); }
-void gl::pushMatrix() { shader ? shader->pushMatrix() : glPushMatrix(); }
-void gl::popMatrix() { shader ? shader->popMatrix() : glPopMatrix(); }
-void gl::rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
-{
-    shader ? shader->rotatef(angle, x, y, z) : glRotatef(angle, x, y, z);
-}
-void gl::translatef(GLfloat x, GLfloat y, GLfloat z) { shader ? shader->translatef(x, y, z) : glTranslatef(x, y, z); }
-void gl::multMatrixf(const GLfloat* matrix) { shader ? shader->multMatrixf(matrix) : glMultMatrixf(matrix); }
+void gl::matrixMode(GLenum mode) { backend->matrixMode(mode); }
+void gl::loadIdentity() { backend->loadIdentity(); }
+void gl::pushMatrix() { backend->pushMatrix(); }
+void gl::popMatrix() { backend->popMatrix(); }
+void gl::rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) { backend->rotatef(angle, x, y, z); }
+void gl::translatef(GLfloat x, GLfloat y, GLfloat z) { backend->translatef(x, y, z); }
+void gl::multMatrixf(const GLfloat* matrix) { backend->multMatrixf(matrix); }
 void gl::perspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar)
 {
-    shader ? shader->perspective(fovy, aspect, zNear, zFar) : gluPerspective(fovy, aspect, zNear, zFar);
+    backend->perspective(fovy, aspect, zNear, zFar);
 }
 
-void gl::color3f(GLfloat red, GLfloat green, GLfloat blue)
-{
-    shader ? shader->color(red, green, blue, 1.0f) : glColor3f(red, green, blue);
-}
-void gl::color4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha)
-{
-    shader ? shader->color(red, green, blue, alpha) : glColor4f(red, green, blue, alpha);
-}
-void gl::color3fv(const GLfloat* rgb) { shader ? shader->color(rgb[0], rgb[1], rgb[2], 1.0f) : glColor3fv(rgb); }
-void gl::color4fv(const GLfloat* rgba) { shader ? shader->color(rgba[0], rgba[1], rgba[2], rgba[3]) : glColor4fv(rgba); }
-void gl::normal3fv(const GLfloat* normal) { shader ? shader->normal3fv(normal) : glNormal3fv(normal); }
-void gl::texCoord2fv(const GLfloat* coordinates)
-{
-    shader ? shader->texCoord2fv(coordinates) : glTexCoord2fv(coordinates);
-}
-void gl::vertex3fv(const GLfloat* position) { shader ? shader->vertex3fv(position) : glVertex3fv(position); }
-void gl::begin(GLenum mode) { shader ? shader->begin(mode) : glBegin(mode); }
-void gl::end() { shader ? shader->end() : glEnd(); }
+void gl::color3f(GLfloat red, GLfloat green, GLfloat blue) { backend->color3f(red, green, blue); }
+void gl::color4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) { backend->color4f(red, green, blue, alpha); }
+void gl::color3fv(const GLfloat* rgb) { backend->color3fv(rgb); }
+void gl::color4fv(const GLfloat* rgba) { backend->color4fv(rgba); }
+void gl::normal3fv(const GLfloat* normal) { backend->normal3fv(normal); }
+void gl::texCoord2fv(const GLfloat* coordinates) { backend->texCoord2fv(coordinates); }
+void gl::vertex3fv(const GLfloat* position) { backend->vertex3fv(position); }
+void gl::begin(GLenum mode) { backend->begin(mode); }
+void gl::end() { backend->end(); }
 
 void gl::vertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
 {
-    shader ? shader->attributePointer(GL_VERTEX_ARRAY, size, type, stride, pointer)
-           : glVertexPointer(size, type, stride, pointer);
+    backend->vertexPointer(size, type, stride, pointer);
 }
 void gl::normalPointer(GLenum type, GLsizei stride, const void* pointer)
 {
-    shader ? shader->attributePointer(GL_NORMAL_ARRAY, 3, type, stride, pointer) : glNormalPointer(type, stride, pointer);
+    backend->normalPointer(type, stride, pointer);
 }
 void gl::colorPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
 {
-    shader ? shader->attributePointer(GL_COLOR_ARRAY, size, type, stride, pointer)
-           : glColorPointer(size, type, stride, pointer);
+    backend->colorPointer(size, type, stride, pointer);
 }
 void gl::texCoordPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
 {
-    shader ? shader->attributePointer(GL_TEXTURE_COORD_ARRAY, size, type, stride, pointer)
-           : glTexCoordPointer(size, type, stride, pointer);
+    backend->texCoordPointer(size, type, stride, pointer);
 }
 void gl::drawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
 {
-    shader ? shader->drawElements(mode, count, type, indices) : glDrawElements(mode, count, type, indices);
+    backend->drawElements(mode, count, type, indices);
 }
 void gl::drawRangeElements(GLenum mode, GLuint start, GLuint end, GLsizei count, GLenum type, const void* indices)
 {
-    shader ? shader->drawElements(mode, count, type, indices)
-           : glDrawRangeElements(mode, start, end, count, type, indices);
+    backend->drawRangeElements(mode, start, end, count, type, indices);
 }
 void gl::genBuffers(GLsizei count, GLuint* buffers) { glGenBuffers(count, buffers); }
-void gl::deleteBuffers(GLsizei count, const GLuint* buffers)
-{
-    shader ? shader->deleteBuffers(count, buffers) : glDeleteBuffers(count, buffers);
-}
-void gl::bindBuffer(GLenum target, GLuint buffer) { shader ? shader->bindBuffer(target, buffer) : glBindBuffer(target, buffer); }
+void gl::deleteBuffers(GLsizei count, const GLuint* buffers) { backend->deleteBuffers(count, buffers); }
+void gl::bindBuffer(GLenum target, GLuint buffer) { backend->bindBuffer(target, buffer); }
 void gl::bufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage)
 {
-    shader ? shader->bufferData(target, size, data, usage) : glBufferData(target, size, data, usage);
+    backend->bufferData(target, size, data, usage);
 }
-const void* gl::mapBufferForReading(GLenum target)
-{
-    return shader ? shader->mapBufferForReading(target) : glMapBuffer(target, GL_READ_ONLY);
-}
+const void* gl::mapBufferForReading(GLenum target) { return backend->mapBufferForReading(target); }
 GLboolean gl::unmapBuffer(GLenum target) { return glUnmapBuffer(target); }
 void gl::readPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels)
 {
@@ -241,44 +204,23 @@ void gl::readPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum form
 void gl::finish() { glFinish(); }
 
 void gl::genTextures(GLsizei count, GLuint* textures) { glGenTextures(count, textures); }
-void gl::deleteTextures(GLsizei count, const GLuint* textures)
-{
-    shader ? shader->deleteTextures(count, textures) : glDeleteTextures(count, textures);
-}
-void gl::bindTexture(GLenum target, GLuint texture) { shader ? shader->bindTexture(texture) : glBindTexture(target, texture); }
+void gl::deleteTextures(GLsizei count, const GLuint* textures) { backend->deleteTextures(count, textures); }
+void gl::bindTexture(GLenum target, GLuint texture) { backend->bindTexture(target, texture); }
 void gl::texImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                     GLenum format, GLenum type, const void* pixels)
 {
-    if (shader) {
-        shader->textureImageSet();
-    }
-    glTexImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
+    backend->texImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
 }
 void gl::texParameterf(GLenum target, GLenum name, GLfloat value) { glTexParameterf(target, name, value); }
 void gl::texParameteri(GLenum target, GLenum name, GLint value) { glTexParameteri(target, name, value); }
 
-GLuint gl::genLists(GLsizei range) { return shader ? 0 : glGenLists(range); }
-void gl::newList(GLuint list, GLenum mode) { shader ? shader->newList() : glNewList(list, mode); }
-void gl::endList() { shader ? shader->endList() : glEndList(); }
-void gl::callList(GLuint list)
-{
-    if (!shader) {
-        glCallList(list);
-    }
-}
-void gl::deleteLists(GLuint list, GLsizei range)
-{
-    if (!shader) {
-        glDeleteLists(list, range);
-    }
-}
+GLuint gl::genLists(GLsizei range) { return backend->genLists(range); }
+void gl::newList(GLuint list, GLenum mode) { backend->newList(list, mode); }
+void gl::endList() { backend->endList(); }
+void gl::callList(GLuint list) { backend->callList(list); }
+void gl::deleteLists(GLuint list, GLsizei range) { backend->deleteLists(list, range); }
 
-void gl::useProgram(GLuint program)
-{
-    if (!shader) {
-        glUseProgram(program);
-    }
-}
+void gl::useProgram(GLuint program) { backend->useProgram(program); }
 void gl::detachShader(GLuint program, GLuint shaderName) { glDetachShader(program, shaderName); }
 void gl::deleteShader(GLuint shaderName) { glDeleteShader(shaderName); }
 void gl::deleteProgram(GLuint program) { glDeleteProgram(program); }

@@ -10,6 +10,15 @@
 //   OpenGL 3.3 core or OpenGL ES 3.0 context that has no fixed function.
 namespace gl {
 
+// Whether the build links desktop GL. The browser's build (QUESSALY_NO_FIXED_FUNCTION) links WebGL2 only: no
+// fixed function, no polygon mode, no debug output, no mapped buffers. It leaves the fixed back end out, and
+// the few calls to the others are made under `if constexpr (kDesktopGL)`, so nothing needs a stand-in.
+#ifdef QUESSALY_NO_FIXED_FUNCTION
+inline constexpr bool kDesktopGL = false;
+#else
+inline constexpr bool kDesktopGL = true;
+#endif
+
 enum class Backend { Fixed, Shader };
 
 // True when the driver gave the entry point. Through GLEW each is a pointer that may be null; where GL is
@@ -22,7 +31,8 @@ bool hasEntryPoint(Function* function)
 
 // Takes effect for every later call; the shader back end makes its GL objects at its first draw, so it may
 // be chosen before the context exists. Choosing it again starts it afresh. `linesAsOnES` has the shader back
-// end draw line-mode polygons and wide or smoothed lines as it must on OpenGL ES, on any context.
+// end draw line-mode polygons and wide or smoothed lines as it must on OpenGL ES, on any context. Without
+// desktop GL every choice is the shader back end.
 void select(Backend backend, bool linesAsOnES = false);
 Backend current();
 // Reads a name; false when it is neither.
@@ -93,7 +103,7 @@ void genBuffers(GLsizei count, GLuint* buffers);
 void deleteBuffers(GLsizei count, const GLuint* buffers);
 void bindBuffer(GLenum target, GLuint buffer);
 void bufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage);
-// Maps the whole of the bound buffer for reading.
+// Maps the whole of the bound buffer for reading; null without desktop GL.
 const void* mapBufferForReading(GLenum target);
 GLboolean unmapBuffer(GLenum target);
 void readPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gl/StreamRotation.h"
+
 #include <GL/glew.h>
 
 #include <cstddef>
@@ -8,7 +10,8 @@
 // draws before: each write lands past the last one, mapped unsynchronized. When a store is full the next of a
 // few is taken, once the draws that read it last have finished, so stores are reused rather than replaced (a
 // replaced store costs the driver fresh memory, zeroed, at every turn). Many small draws then share one store
-// instead of each making its own. Where buffers cannot be mapped (WebGL2) each write replaces the store.
+// instead of each making its own; StreamRotation decides where each write goes. Where buffers cannot be mapped
+// (WebGL2) each write replaces the store.
 class StreamBuffer {
 public:
     explicit StreamBuffer(GLenum target) : target(target) {}
@@ -25,16 +28,11 @@ public:
 private:
     struct Store {
         GLuint buffer = 0;
-        std::size_t capacity = 0;
         GLsync drawn = nullptr; // signalled once the draws that read this store have finished
     };
-    // Enough that a store is taken again only frames after its draws were issued, so the wait is rarely felt.
-    static constexpr int kStoreCount = 3;
-
-    void takeNextStore(std::size_t bytes);
 
     GLenum target;
-    Store stores[kStoreCount];
+    Store stores[StreamRotation::kStoreCount];
+    StreamRotation rotation;
     int current = 0;
-    std::size_t used = 0;
 };

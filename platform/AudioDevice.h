@@ -23,6 +23,9 @@ public:
     // Moves a stream that has not started to `bytes` into the music: playback starts there and the position
     // counts on from there. A device that cannot seek answers false and plays from the beginning.
     virtual bool seek(Stream /*stream*/, std::int64_t /*bytes*/) { return false; }
+    // Holds playback and the position exactly where they are (`paused`), or goes on from there: the position
+    // read while paused never moves, and after the resume it counts on from the same value.
+    virtual void pause(Stream stream, bool paused) = 0;
     // Bytes of 44100 Hz stereo 16-bit audio played so far: monotonic, never moving backwards.
     virtual std::int64_t position(Stream stream) = 0;
     virtual double bytesToSeconds(Stream stream, std::int64_t bytes) const = 0;

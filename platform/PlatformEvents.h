@@ -20,4 +20,7 @@ public:
     // Takes the next message the window procedure handles, dropping every other event; false when none waits.
     virtual bool takeMessage(WindowMessage& message) = 0;
     virtual void postQuitMessage() = 0;
+    // Sleeps until a message may be waiting or `milliseconds` have passed, whichever comes first: the loop of
+    // a show that waits for a key keeps the processor idle here.
+    virtual void waitForMessage(int milliseconds) = 0;
 };

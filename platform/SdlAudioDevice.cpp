@@ -107,6 +107,7 @@ AudioDevice::Stream SdlAudioDevice::createStream(const char* path)
         rejoin_ = Rejoin{};
     }
     playing_ = false;
+    paused_ = false;
     onWallClock_ = false;
     rejoining_ = false;
     lastFrames_ = 0;
@@ -155,6 +156,7 @@ bool SdlAudioDevice::play(Stream stream, bool restart)
         startFrames_ = 0;
     }
     playing_ = true;
+    paused_ = false;
     onWallClock_ = device_ == 0 || decoder_ == nullptr;
     startWallClock(startFrames_, now_());
     lastFrames_ = startFrames_;
@@ -164,10 +166,48 @@ bool SdlAudioDevice::play(Stream stream, bool restart)
     return true;
 }
 
+void SdlAudioDevice::pause(Stream stream, bool paused)
+{
+    if (stream == 0 || stream != stream_ || !playing_ || paused == paused_) {
+        return;
+    }
+    if (paused) {
+        heldFrames_ = position(stream) / kBytesPerFrame;
+        paused_ = true;
+        if (device_ != 0) {
+            SDL_PauseAudioDevice(device_, 1);
+        }
+        return;
+    }
+    paused_ = false;
+    // The wall clock counts on from the held position, and music that plays joins it as it does on a device
+    // that came back: from where the clock is when its first buffer will be heard. (What the device held as it
+    // paused played out then: the few hundredths of a second past the held position that the clock now passes
+    // in silence.)
+    const bool musicPlays = device_ != 0 && (!onWallClock_ || rejoining_);
+    onWallClock_ = true;
+    startWallClock(heldFrames_, now_());
+    if (musicPlays) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // A device that came back just before the pause still has to show that it plays steadily.
+        const bool steady = !rejoin_.waiting;
+        rejoin_ = Rejoin{};
+        rejoin_.waiting = true;
+        rejoin_.atOnce = steady;
+        rejoining_ = true;
+    }
+    if (device_ != 0) {
+        SDL_PauseAudioDevice(device_, 0);
+    }
+}
+
 std::int64_t SdlAudioDevice::position(Stream stream)
 {
     if (stream == 0 || stream != stream_ || !playing_) {
         return 0;
+    }
+    if (paused_) {
+        return heldFrames_ * kBytesPerFrame;
     }
     const Clock::time_point now = now_();
     watchDevice(now);
@@ -230,7 +270,7 @@ void SdlAudioDevice::fill(std::uint8_t* out, int length)
         const bool steady = rejoin_.steadyCallbacks > 0 && now - rejoin_.lastCallback <= 2 * bufferDuration();
         rejoin_.steadyCallbacks = steady ? rejoin_.steadyCallbacks + 1 : 1;
         rejoin_.lastCallback = now;
-        if (rejoin_.steadyCallbacks < kSteadyCallbacks) {
+        if (!rejoin_.atOnce && rejoin_.steadyCallbacks < kSteadyCallbacks) {
             std::memset(out, 0, size);
             return;
         }

@@ -12,7 +12,8 @@ struct mpg123_handle_struct;
 // the device asks for samples (44100 Hz, stereo, 16-bit). Without a device, or without a decodable
 // file, the stream is silent and its position runs on the wall clock from play, as it does past
 // the end of the music. A device that is lost mid-show hands the position on to the wall clock from
-// where it was last heard, and the music comes back in step when a device opens again.
+// where it was last heard, and the music comes back in step when a device opens again. Paused, the device
+// plays silence and the position holds; resumed, it counts on from there and the music joins it.
 class SdlAudioDevice : public AudioDevice {
 public:
     using Clock = std::chrono::steady_clock;
@@ -30,6 +31,7 @@ public:
     Stream createStream(const char* path) override;
     bool seek(Stream stream, std::int64_t bytes) override;
     bool play(Stream stream, bool restart) override;
+    void pause(Stream stream, bool paused) override;
     std::int64_t position(Stream stream) override;
     double bytesToSeconds(Stream stream, std::int64_t bytes) const override;
 
@@ -44,9 +46,10 @@ private:
     };
 
     // A device that came back plays silence until it takes samples steadily; then the music joins at
-    // the wall clock's position.
+    // the wall clock's position. After a pause it joins at once: the device ran on all the while.
     struct Rejoin {
         bool waiting = false;
+        bool atOnce = false;
         int steadyCallbacks = 0;
         Clock::time_point lastCallback;
     };
@@ -82,6 +85,8 @@ private:
     bool playing_ = false;
     bool onWallClock_ = false;
     bool rejoining_ = false; // on the wall clock until the audio thread joins the music again
+    bool paused_ = false;
+    std::int64_t heldFrames_ = 0; // the position while paused
     // The wall clock, read by the audio thread while it rejoins.
     Clock::time_point wallStart_;
     std::int64_t wallStartFrames_ = 0;

@@ -102,6 +102,9 @@ bool SdlEvents::takeMessage(WindowMessage& message)
     return false;
 }
 
+// The event stays queued for takeMessage; one the window procedure does not handle only ends the wait early.
+void SdlEvents::waitForMessage(int milliseconds) { SDL_WaitEventTimeout(nullptr, milliseconds); }
+
 void SdlEvents::postQuitMessage()
 {
     SDL_Event quit{};

@@ -13,6 +13,7 @@ public:
 
     bool takeMessage(WindowMessage& message) override;
     void postQuitMessage() override;
+    void waitForMessage(int milliseconds) override;
 
     // Translates one SDL event; false for the events the window procedure does not handle.
     static bool translate(const SDL_Event& event, WindowMessage& message);

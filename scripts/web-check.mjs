@@ -5,9 +5,12 @@
 // from ?start=205 to the show's own end, the sound started by a real click at the browser's own autoplay
 // policy: the loader's lines and the keywords in order, each keyword when the music reaches its time, sound
 // on the sink, the show's clock at the page's pace, a tab in the background that draws nothing while the
-// music plays on and is back where the music is, no console errors, the end and a second showing; frames
-// a second per scene and the memory's peak are reported. In Chromium also:
-// - a context no click started: the page says there is no sound and the show runs on the page's clock;
+// music plays on and is back where the music is, no console errors, the end and a second showing, paused and
+// resumed with Space, and the start screen's count of the download's bytes; frames a second per scene and the
+// memory's peak are reported. In Chromium also:
+// - a context no click started: the page says there is no sound and the show runs on the page's clock; its
+//   files come without their lengths, and the start screen counts their bytes without a total;
+// - WebGL2 turned off (--disable-webgl2): the page says what a viewer can do, the program's line is in the console;
 // - on the fixed clock, frames at set times across a scene change, each compared with the native shader
 //   path's frame at the same time, lines drawn as on OpenGL ES: per frame and channel, mean absolute
 //   difference and 99th percentile within a margin of the worst measured (below).
@@ -15,7 +18,7 @@
 // (ENGINE chromium, firefox or webkit; LIVE_START 0 plays the whole show live, for every scene's frame rate).
 // A missing browser is a skip with its reason, except under CI, where install-deps.sh installs all three.
 import { spawn, spawnSync } from "node:child_process";
-import { existsSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from "node:fs";
+import { existsSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from "node:fs";
 import { createServer } from "node:net";
 import { tmpdir } from "node:os";
 import { join, resolve } from "node:path";
@@ -127,8 +130,8 @@ const chromiumFlags = [
 ];
 
 // Chromium over one DevTools connection; sessions are the pages' flat sessions.
-async function chromium(env, folder) {
-  const child = start(engines.chromium, [...chromiumFlags, `--user-data-dir=${join(folder, "profile")}`, "about:blank"], env);
+async function chromium(env, folder, flags = [], profile = "profile") {
+  const child = start(engines.chromium, [...chromiumFlags, ...flags, `--user-data-dir=${join(folder, profile)}`, "about:blank"], env);
   const address = await until(() => /DevTools listening on (ws:\/\/\S+)/.exec(child.output)?.[1] ?? (child.exitCode !== null),
     30, "Chromium's DevTools port");
   if (address === true) throw new Error(`Chromium exited before its DevTools port opened: ${child.output}`);
@@ -148,6 +151,11 @@ async function chromium(env, folder) {
             await send("Input.dispatchMouseEvent", { type, x, y, button: "left", clickCount: 1 }, sessionId);
           }
         },
+        async pressSpace() {
+          for (const type of ["keyDown", "keyUp"]) {
+            await send("Input.dispatchKeyEvent", { type, key: " ", code: "Space", windowsVirtualKeyCode: 32 }, sessionId);
+          }
+        },
         hide: async () => { other = (await send("Target.createTarget", { url: "about:blank" })).targetId; },
         async show() {
           await send("Target.closeTarget", { targetId: other });
@@ -155,6 +163,12 @@ async function chromium(env, folder) {
         },
         close: () => send("Target.closeTarget", { targetId }),
       };
+    },
+    // Ends this browser, so that it takes no processor from the runs after it.
+    async quit() {
+      const exited = child.exitCode !== null ? null : new Promise((done) => child.once("exit", done));
+      process.kill(-child.pid, "SIGKILL");
+      await exited;
     },
   };
 }
@@ -186,6 +200,8 @@ async function firefox(env, folder) {
           await send("input.performActions", { context, actions: [{ type: "pointer", id: "mouse", actions: [
             { type: "pointerMove", x, y }, { type: "pointerDown", button: 0 }, { type: "pointerUp", button: 0 }] }] });
         },
+        pressSpace: () => send("input.performActions", { context, actions: [{ type: "key", id: "keyboard", actions: [
+          { type: "keyDown", value: " " }, { type: "keyUp", value: " " }] }] }),
         hide: async () => { other = (await send("browsingContext.create", { type: "tab" })).context; },
         async show() {
           await send("browsingContext.close", { context: other });
@@ -238,6 +254,8 @@ async function webkit(env) {
           const element = await request("POST", `${session}/element`, { using: "css selector", value: selector });
           await request("POST", `${session}/element/${Object.values(element)[0]}/click`, {});
         },
+        pressSpace: () => request("POST", `${session}/actions`, { actions: [{ type: "key", id: "keyboard", actions: [
+          { type: "keyDown", value: " " }, { type: "keyUp", value: " " }] }] }),
         // Epiphany puts a new tab in front; the session's commands go on to this one until it is closed.
         hide: async () => { other = (await request("POST", `${session}/window/new`, { type: "tab" })).handle; },
         async show() {
@@ -292,9 +310,43 @@ async function backgroundTab(page, clockBefore) {
     `back in view the show is where the music is (${clockBefore.toFixed(2)} s before, ${back.clock.toFixed(2)} s after, music at ${back.music.toFixed(2)} s)`);
 }
 
+// The start screen counted every byte of the show's three files, out of their total where the server gave lengths.
+async function downloadCounted(page, withTotal) {
+  const bytes = ["quessaly.js", "quessaly.data", "quessaly.wasm"].reduce((sum, name) => sum + statSync(join(site, name)).size, 0);
+  const { download, text } = await page.evaluate("({download: quessalyStats.download, text: document.getElementById('bytes').textContent})");
+  check(download?.received === bytes && download?.total === (withTotal ? bytes : null) && download?.steps > 2,
+    `the start screen counted the download${withTotal ? "" : " without lengths"}: "${text}" (${download?.received} of ${download?.total} bytes in ${download?.steps} steps)`);
+}
+
+// Space pauses: the clock holds, the audio context is suspended and the sink is silent. Space again resumes the show
+// on from where it held (the pause lasts 3 s; the clock may be on by the time since the resume and the last frame
+// before the pause, up to a second on a busy machine) and where the music is, as the background tab's check has it.
+async function pauseAndResume(page, soundEnv) {
+  // The music as a frame begins, beside the clock that frame reads.
+  await page.evaluate("(() => { const before = Module.preMainLoop, shown = Module.onClock; let music = 0; " +
+    "Module.preMainLoop = function () { const m = Module.music; music = m.context.currentTime - m.startedAt + m.offset; return before(); }; " +
+    "Module.onClock = function (seconds, at) { shown(seconds, at); quessalyStats.music = music; }; return true; })()");
+  await page.pressSpace();
+  await sleep(500);
+  const held = await page.evaluate("({clock: quessalyStats.clock, context: Module.music.context.state})");
+  const loudest = loudestSample(soundEnv, 1);
+  await sleep(1500);
+  const still = await page.evaluate("quessalyStats.clock");
+  check(still === held.clock && held.context === "suspended" && loudest < 100,
+    `paused, the clock holds at ${held.clock.toFixed(2)} s, the audio context is ${held.context}, the sink's loudest sample ${loudest}`);
+  const resumedAt = await page.evaluate("performance.now()");
+  await page.pressSpace();
+  await sleep(1500);
+  const back = await page.evaluate("({clock: quessalyStats.clock, at: quessalyStats.clockAt, music: quessalyStats.music})");
+  const since = (back.at - resumedAt) / 1000;
+  check(back.clock > still && back.clock - still < since + 2 && Math.abs(back.clock - back.music) < 0.3,
+    `resumed, the show goes on from there (${(back.clock - still).toFixed(2)} s on in ${since.toFixed(2)} s), where the music is (${back.music.toFixed(2)} s)`);
+}
+
 async function liveRun(browser, base, soundEnv) {
   const page = await browser.open(`${base}index.html?start=${liveStart}`);
   await until(() => page.evaluate("document.getElementById('prompt').textContent.startsWith('click')"), 180, "the start screen");
+  await downloadCounted(page, true);
   const before = await page.evaluate("Module.audioContext && Module.audioContext.state");
   check(before === "suspended", `before the click the browser holds the sound back (the context is ${before})`);
   await page.click("#cover");
@@ -323,6 +375,7 @@ async function liveRun(browser, base, soundEnv) {
   await until(() => page.evaluate(`quessalyStats.ended === null && quessalyStats.clock > ${liveStart} && quessalyStats.clock < ${liveStart + 10}`),
     120, "the show played again");
   check(true, "the show played again");
+  await pauseAndResume(page, soundEnv);
   await page.close();
 
   const texts = lines.map((line) => line.text);
@@ -363,6 +416,7 @@ async function liveRun(browser, base, soundEnv) {
 async function silentRun(browser, base) {
   const page = await browser.open(`${base}index.html?start=60`);
   await until(() => page.evaluate("document.getElementById('prompt').textContent.startsWith('click')"), 180, "the start screen");
+  await downloadCounted(page, false);
   await page.evaluate("document.getElementById('cover').click()");
   const notice = await until(() => page.evaluate("!document.getElementById('notice').hidden && document.getElementById('notice').textContent"),
     60, "the page's word that there is no sound");
@@ -372,6 +426,20 @@ async function silentRun(browser, base) {
   const pace = (to.clock - from.clock) / (to.at - from.at);
   check(Math.abs(pace - 1) < 0.03 && from.clock >= 60, `a context that does not start: "${notice}", and the show runs on at ${pace.toFixed(3)} of the page's pace from ${from.clock.toFixed(2)} s`);
   await page.close();
+}
+
+// With WebGL2 turned off the page says in words a viewer can act on what is wrong, and the program's own line
+// stays in the console.
+async function noWebGL2Run(env, folder, base) {
+  const browser = await chromium(env, folder, ["--disable-webgl2"], "profile-without-webgl2");
+  const page = await browser.open(`${base}index.html?mute`);
+  await until(() => page.evaluate("quessalyStats.ended !== null"), 180, "the end of a show without WebGL2");
+  const said = await page.evaluate("document.getElementById('prompt').textContent + ' ' + document.getElementById('message').textContent");
+  check(/cannot draw WebGL2/.test(said) && /another browser/.test(said) && /hardware acceleration/.test(said) && !/ERROR/.test(said),
+    `without WebGL2 the page says: "${said}"`);
+  const lines = await page.evaluate("quessalyConsole.map((line) => line.text)");
+  check(lines.includes("ERROR: Can't Create A GL Rendering Context."), "without WebGL2 the program's own line is in the console");
+  await browser.quit();
 }
 
 // An 8-bit RGB or RGBA PNG, not interlaced, as the render tool writes them: RGB bytes, top row first.
@@ -487,7 +555,7 @@ if (!existsSync(engines[engine])) {
 }
 const launchers = { chromium, firefox, webkit };
 const folder = mkdtempSync(join(tmpdir(), `quessaly-${engine}-`));
-let server;
+let server, serverWithoutLengths;
 try {
   server = await serve(site, 0, recorder);
   const base = `http://127.0.0.1:${server.address().port}/`;
@@ -502,7 +570,9 @@ try {
   const browser = await launchers[engine](env, folder);
   if (engine === "chromium") {
     await fixedClockRun(browser, base);
-    await silentRun(browser, base);
+    serverWithoutLengths = await serve(site, 0, recorder, false);
+    await silentRun(browser, `http://127.0.0.1:${serverWithoutLengths.address().port}/`);
+    await noWebGL2Run(env, folder, base);
   }
   await liveRun(browser, base, env);
 } catch (error) {
@@ -510,6 +580,7 @@ try {
 } finally {
   await stopAll();
   server?.close();
+  serverWithoutLengths?.close();
   rmSync(folder, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
 }
 console.log(`web-check: ${engine}: ${failures.length ? failures.length + " failed" : "passed"} in ${((Date.now() - started) / 1000).toFixed(0)} s`);

@@ -1,7 +1,7 @@
 // A static file server for the browser build on 127.0.0.1, with the content types a browser needs to
-// compile WebAssembly as it streams in. Stands in for any web server: no caching headers, no ranges, no
-// compression. `node scripts/web-serve.mjs DIR [PORT]` serves DIR and prints its address; web-check.mjs
-// imports serve().
+// compile WebAssembly as it streams in. Stands in for any web server: each file's length, no caching headers,
+// no ranges, no compression. `node scripts/web-serve.mjs DIR [PORT]` serves DIR and prints its address;
+// web-check.mjs imports serve().
 import { createServer } from "node:http";
 import { readFile } from "node:fs/promises";
 import { extname, join, normalize, resolve, sep } from "node:path";
@@ -15,8 +15,9 @@ const types = {
 };
 
 // Resolves with the listening server; port 0 takes any free port. `head`, if given, is written at the start
-// of every page's <head> (a test's recorder).
-export function serve(directory, port = 0, head = "") {
+// of every page's <head> (a test's recorder). `lengths` false sends files without their length, in chunks, as
+// a server that makes its answers as it goes does.
+export function serve(directory, port = 0, head = "", lengths = true) {
   const root = resolve(directory);
   const server = createServer(async (request, response) => {
     let path;
@@ -34,7 +35,9 @@ export function serve(directory, port = 0, head = "") {
     try {
       let body = await readFile(file);
       if (head && extname(file) === ".html") body = body.toString().replace("<head>", "<head>" + head);
-      response.writeHead(200, { "Content-Type": types[extname(file)] || "application/octet-stream" });
+      const headers = { "Content-Type": types[extname(file)] || "application/octet-stream" };
+      if (lengths) headers["Content-Length"] = Buffer.byteLength(body);
+      response.writeHead(200, headers);
       response.end(body);
     } catch {
       response.writeHead(404).end();

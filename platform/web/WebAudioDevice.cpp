@@ -12,12 +12,12 @@ namespace {
 constexpr AudioDevice::Stream kStream = 1;
 
 // The music's state lives in Module.music: the context, the decoded buffer once there is one, and where
-// playback started. Its start() begins playback once it is both wanted and decoded, whichever comes last;
-// its goSilent() stops the sound and hands the show to the page's clock.
+// playback started. Its start() begins playback once it is both wanted and decoded, whichever comes last,
+// and not while paused; its goSilent() stops the sound and hands the show to the page's clock.
 EM_JS(void, musicInit, (int muted), {
     const music = Module.music = {silent: !!muted};
     music.start = function() {
-        if (!music.wanted || music.started) return;
+        if (!music.wanted || music.started || music.paused) return;
         if (music.silent || music.failed) {
             music.started = true;
             music.silentSince = performance.now();
@@ -64,6 +64,27 @@ EM_JS(void, musicDecode, (const unsigned char* bytes, int length), {
         music.failed = true;
         music.start();
     });
+});
+
+// Pausing suspends the context itself, so its clock and what is heard stop together, and resuming resumes it.
+// The paused span counts for nothing on the page's clock, nor against a context that does not move.
+EM_JS(void, musicPause, (int paused), {
+    const music = Module.music;
+    if (!music || music.paused === !!paused) return;
+    music.paused = !!paused;
+    const now = performance.now();
+    if (paused) {
+        music.pausedAt = now;
+    } else {
+        const span = now - music.pausedAt;
+        if (music.silentSince !== undefined) music.silentSince += span;
+        if (music.movedAt !== undefined) music.movedAt += span;
+    }
+    if (music.context && music.silentSince === undefined) {
+        if (paused) music.context.suspend();
+        else music.context.resume();
+    }
+    if (!paused) music.start();
 });
 
 EM_JS(void, musicMissing, (), {
@@ -177,8 +198,23 @@ bool WebAudioDevice::play(Stream stream, bool restart)
     return true;
 }
 
+void WebAudioDevice::pause(Stream stream, bool held)
+{
+    if (stream != kStream || !started || held == paused) {
+        return;
+    }
+    if (held) {
+        position(stream); // the last reading: what the position holds at
+    }
+    paused = held;
+    musicPause(held ? 1 : 0);
+}
+
 std::int64_t WebAudioDevice::position(Stream stream)
 {
+    if (paused) {
+        return clock.position();
+    }
     double numbers[8] = {};
     const int kind = stream == kStream && started ? musicRead(numbers) : 0;
     if (kind == 0) {

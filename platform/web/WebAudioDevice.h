@@ -11,7 +11,8 @@
 // start. Muted, without WebAudio, or without a decodable file, the position runs on the page's clock
 // from play; so it does, from where the music was, when the context does not run for three seconds (a
 // browser that will not start it, an output that stops), and the page says there is no sound. A tab in
-// the background plays on, and the show is where the music is when it comes back.
+// the background plays on, and the show is where the music is when it comes back. Paused, the audio context
+// is suspended and the position holds.
 class WebAudioDevice : public AudioDevice {
 public:
     explicit WebAudioDevice(bool muted = false) : muted(muted) {}
@@ -25,6 +26,7 @@ public:
     Stream createStream(const char* path) override;
     bool seek(Stream stream, std::int64_t bytes) override;
     bool play(Stream stream, bool restart) override;
+    void pause(Stream stream, bool paused) override;
     std::int64_t position(Stream stream) override;
     double bytesToSeconds(Stream stream, std::int64_t bytes) const override;
 
@@ -32,5 +34,6 @@ private:
     bool muted;
     bool started = false;
     bool onPageClock = false;
+    bool paused = false;
     WebAudioClock clock;
 };

@@ -18,6 +18,8 @@ public:
 
     bool takeMessage(WindowMessage& message) override;
     void postQuitMessage() override;
+    // Returns at once: the browser's animation frames pace the loop, and a page that waited would freeze.
+    void waitForMessage(int) override {}
 
     // Queues a key's message; false for a key the show does not read. A held key's repeats are taken and
     // dropped.

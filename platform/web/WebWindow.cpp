@@ -15,6 +15,10 @@ EM_JS(void, pageCursor, (int visible), {
     if (Module.showCursor) Module.showCursor(!!visible);
 });
 EM_JS(void, pageTitle, (const char* title), { document.title = UTF8ToString(title); });
+// Tells the page the browser gave no WebGL2 context, so that it can say what a viewer can do about it.
+EM_JS(void, pageNoWebGL2, (), {
+    if (Module.onNoWebGL2) Module.onNoWebGL2();
+});
 
 // Handles stand for the one canvas: any non-null value will do, each of its own type.
 NativeWindow* const kWindow = reinterpret_cast<NativeWindow*>(1);
@@ -93,6 +97,7 @@ RenderingContext* WebWindow::createContext(DeviceContext* deviceContext, Context
     attributes.powerPreference = EM_WEBGL_POWER_PREFERENCE_HIGH_PERFORMANCE;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE handle = emscripten_webgl_create_context(canvas.c_str(), &attributes);
     if (handle <= 0) {
+        pageNoWebGL2();
         error = "the browser made no WebGL2 context (error " + std::to_string(static_cast<int>(handle)) + ")";
         return nullptr;
     }

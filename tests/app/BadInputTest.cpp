@@ -209,6 +209,7 @@ public:
     std::uint32_t version() const override { return device.version(); }
     Stream createStream(const char* path) override { return stream = device.createStream(path); }
     bool play(Stream played, bool restart) override { return device.play(played, restart); }
+    void pause(Stream held, bool paused) override { device.pause(held, paused); }
     std::int64_t position(Stream read) override { return device.position(read) + skippedFrames * 4; }
     double bytesToSeconds(Stream read, std::int64_t bytes) const override
     {

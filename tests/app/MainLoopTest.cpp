@@ -1,6 +1,7 @@
 #include "app/AppWindow.h"
 #include "app/DemoShell.h"
 #include "app/LoadingScene.h"
+#include "effects/SceneCatalog.h"
 #include "geometry/DrawPath.h"
 #include "gl/GL.h"
 #include "support/HeadlessGL.h"
@@ -80,7 +81,8 @@ protected:
 
     void startShell()
     {
-        shell = std::make_unique<DemoShell>(platform, &audio, 64, 64, journalScenes(&journal, 3, &paint));
+        shell = std::make_unique<DemoShell>(platform, &audio, 64, 64,
+                                            rows.empty() ? journalScenes(&journal, 3, &paint) : rows);
         shell->startAt(startSeconds);
         // The working directory holds no textures: their messages are not this test's business.
         testing::internal::CaptureStdout();
@@ -125,6 +127,7 @@ protected:
     }
 
     double startSeconds = 0.0;
+    std::vector<SceneRow> rows; // none: three journal scenes
     ScriptedWindow platform;
     ScriptedAudio audio;
     std::vector<std::string> journal;
@@ -304,6 +307,51 @@ TEST_F(MainLoopTest, AMinimizedWindowPlaysOnUnseen)
     EXPECT_FALSE(DrawPath::stateOnly());
     EXPECT_COLOR(pixel(32, 32), 0, 0, 255, 255);
     EXPECT_COLOR(pixel(4, 60), 0, 255, 0, 255);
+}
+
+// Space while loading is ignored; then it pauses: the clock is not read, no scene runs, nothing is swapped and the loop
+// waits, minimized and restored too. Resumed, the frame is byte for byte the one the paused instant would have drawn
+// (the scene's ring turns and its events fire once per drawn frame). Escape still quits a paused show.
+TEST_F(MainLoopTest, SpacePausesAndResumesFromThePausedInstant)
+{
+    rows = {showScenes()[0]};
+    const auto lastFrame = [this](bool pausing) {
+        shell->shutDown();
+        platform.messages.clear();
+        startShell();
+        platform.queue(WindowMessage::Type::KeyDown, 32);
+        platform.queue(WindowMessage::Type::KeyUp, 32);
+        for (const double seconds : {0.0, 0.0, 14.0, 14.1, 14.2}) {
+            audio.seconds = seconds;
+            if (pausing && seconds == 14.2) {
+                platform.queue(WindowMessage::Type::KeyDown, 32);
+                platform.queue(WindowMessage::Type::KeyUp, 32);
+                platform.messages.push_back({WindowMessage::Type::Activate, 0, 0, 0, true});
+                platform.messages.push_back({WindowMessage::Type::Activate, 0, 0, 0, false});
+                const int swaps = platform.swaps;
+                for (int frame = 0; frame < 5; ++frame) {
+                    frameOutput();
+                }
+                EXPECT_TRUE(audio.paused);
+                EXPECT_FLOAT_EQ(shell->timeValue, 14.1f);
+                EXPECT_EQ(platform.swaps, swaps);
+                EXPECT_EQ(platform.waits, 4);
+                platform.queue(WindowMessage::Type::KeyDown, 32);
+            }
+            frameOutput();
+        }
+        return readPixels();
+    };
+    const std::vector<std::uint8_t> resumed = lastFrame(true);
+    EXPECT_FALSE(audio.paused);
+    for (const int key : {-32, 32, 27}) {
+        platform.queue(key < 0 ? WindowMessage::Type::KeyUp : WindowMessage::Type::KeyDown, std::abs(key));
+    }
+    for (int frame = 0; frame < 4; ++frame) {
+        frameOutput(frame < 3);
+    }
+    EXPECT_TRUE(audio.paused);
+    EXPECT_TRUE(resumed == lastFrame(false));
 }
 
 TEST(MainLoopStartUp, AWindowThatCannotOpenEndsTheProgramWithStatusOne)

@@ -30,6 +30,7 @@ public:
         restarted = restarted || restart;
         return true;
     }
+    void pause(Stream, bool held) override { paused = held; }
     std::int64_t position(Stream) override { return static_cast<std::int64_t>(seconds * kBytesPerSecond); }
     double bytesToSeconds(Stream, std::int64_t bytes) const override { return bytes / kBytesPerSecond; }
 
@@ -40,4 +41,5 @@ public:
     Stream playedStream = 0;
     int playCalls = 0;
     bool restarted = false;
+    bool paused = false;
 };

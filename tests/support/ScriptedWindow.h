@@ -57,6 +57,7 @@ public:
     void waitForDisplayFrame() override { ++displayFrameWaits; }
     bool takeMessage(WindowMessage& message) override;
     void postQuitMessage() override;
+    void waitForMessage(int) override { ++waits; }
     void showCursor(bool visible) override;
     MessageBoxAnswer messageBox(const char* text, const char* caption, MessageBoxButtons buttons,
                                 MessageBoxIcon icon) override;
@@ -75,6 +76,7 @@ public:
     std::vector<std::string> calls;
     std::deque<WindowMessage> messages;
     int swaps = 0;
+    int waits = 0;
     int displayFrameWaits = 0;
     int quitMessagesPosted = 0;
     bool createdFullscreen = false;

@@ -13,6 +13,7 @@
 #include "support/ScopedEnv.h"
 #include "support/WorkingDirectory.h"
 #include "tools/assets/TextureMaker.h"
+#include "tools/render/ContactSheet.h"
 #include "tools/render/FrameStatistics.h"
 #include "tools/render/RenderOptions.h"
 #include "tools/render/RenderSession.h"
@@ -449,6 +450,31 @@ TEST(RenderSession, EndsWhenTheShowQuitsAndWritesAVideoAndASheet)
     EXPECT_EQ(session.framesWritten(), 8);
     EXPECT_GT(contents(options.video).size(), 1000u);
     EXPECT_EQ(contents(options.sheet).substr(1, 3), "PNG");
+
+    // The Velk tunnel flashes white on every beat, and its slots' own times (82.50 s, 85.74 s, 88.99 s) catch a
+    // flash at full strength: the frames there have a light (mean luma) of 234, 255 and 255/255. No thumbnail is
+    // white: measured on Mesa, they have 45, 47 and 66/255; the limit is 80/255.
+    ASSERT_TRUE(TextureMaker().writeAll(directory.path.string(), &error)) << error;
+    options.start = 81.4;
+    options.end = 90.0;
+    options.fps = 60; // the tunnel moves a step a frame, made for 60 frames a second
+    options.video.clear();
+    RenderSession flashes(options, {{4, make<PlasmaTunnelVelkScene>}});
+    ASSERT_EQ(runQuietly(flashes, &error), 0) << error;
+    int width = 0, height = 0, channels = 0, decoded = 0;
+    unsigned char* sheet = readPng(options.sheet.c_str(), width, height, channels, &decoded);
+    ASSERT_TRUE(sheet != nullptr && decoded == 4);
+    const ContactSheet layout(options.width, options.height);
+    for (std::size_t slot = 0; slot < 3; ++slot) {
+        const ContactSheet::Area area = layout.thumbnailArea(slot);
+        std::vector<std::uint8_t> thumbnail;
+        for (int y = area.top; y < area.top + area.height; ++y) {
+            thumbnail.insert(thumbnail.end(), sheet + (y * width + area.left) * 4,
+                             sheet + (y * width + area.left + area.width) * 4);
+        }
+        EXPECT_LT(ContactSheet::light(thumbnail), 80.0) << "slot " << slot;
+    }
+    std::free(sheet);
 }
 
 // Every destination is tried before the first frame is drawn, and each output is complete under its own name
@@ -699,8 +725,8 @@ TEST(RenderSession, AStartInheritsTheStateOfEveryFrameBeforeIt)
 }
 
 // Two jobs over a stretch that crosses a scene change and a join between their chunks (40 frames at 10 fps):
-// the same frame files, sheet and messages as one job, byte for byte, and a video with the same frames and the
-// soundtrack laid once, decoded to the same samples.
+// the same frame files, sheet and messages as one job, byte for byte, and a video with the same frames, the
+// soundtrack laid once, decoded to the same samples, and the same chapters.
 TEST(RenderJobs, TwoJobsMakeExactlyWhatOneMakes)
 {
     WorkingDirectory directory("render-jobs");
@@ -718,7 +744,8 @@ TEST(RenderJobs, TwoJobsMakeExactlyWhatOneMakes)
         std::string output;
         ASSERT_EQ(runScript(QUESSALY_RENDER_PATH + quoted(args) + " >messages-" + jobs, &output), 0);
         if (haveFfmpeg) {
-            ASSERT_EQ(runScript("ffprobe -v error -count_frames -show_entries stream=codec_type,nb_read_frames show-" +
+            ASSERT_EQ(runScript("ffprobe -v error -of compact -count_frames -show_entries "
+                                "stream=codec_type,nb_read_frames:chapter=start,end:chapter_tags=title show-" +
                                     jobs + ".mp4; ffmpeg -v error -i show-" + jobs + ".mp4 -map 0:a -f md5 -",
                                 &probes[jobs == "2"]),
                       0);
@@ -735,6 +762,12 @@ TEST(RenderJobs, TwoJobsMakeExactlyWhatOneMakes)
     EXPECT_EQ(contents("messages-1"), contents("messages-2"));
     EXPECT_NE(contents("messages-2").find("MULTICYLINDERTUNNEL"), std::string::npos);
     EXPECT_NE(probes[1].find("nb_read_frames=61"), std::string::npos) << probes[1];
+    // The scenes as chapters, in milliseconds from the first frame (25 s): INTRO from before the stretch, the
+    // tunnel from its start at 27.364876 s to the end of the last frame, 31.1 s.
+    EXPECT_NE(probes[1].find("chapter|start=0|end=2365|tag:title=INTRO\n"
+                             "chapter|start=2365|end=6100|tag:title=MULTICYLINDERTUNNEL\n"),
+              std::string::npos)
+        << probes[1];
     EXPECT_EQ(probes[0], probes[1]);
     // Each video decoded, frame by frame against one job's frames. Metric: per frame, the mean absolute difference
     // per channel. H.264 (yuv420p, crf 18) at this size leaves up to 3.2/255 in either video (measured); the limit

@@ -17,6 +17,8 @@ constexpr int kLabelHeight = 22;
 constexpr float kLabelSize = 14.0f;
 constexpr std::uint8_t kBackground[3] = {24, 24, 28};
 constexpr std::uint8_t kEmpty[3] = {60, 60, 66};
+constexpr double kLuma[3] = {0.2126, 0.7152, 0.0722}; // Rec. 709
+constexpr std::uint32_t kMostSlots = 1024;             // far more than a show has: a bound for a damaged file
 
 } // namespace
 
@@ -29,13 +31,21 @@ ContactSheet::ContactSheet(int frameWidth, int frameHeight)
 void ContactSheet::addScene(const std::string& keyword, double start, double end)
 {
     for (int quarter = 1; quarter <= 3; ++quarter) {
-        slots.push_back({keyword, start + (end - start) * quarter / 4.0, false, 0.0, {}});
+        const double time = start + (end - start) * quarter / 4.0;
+        const auto slot = static_cast<std::uint32_t>(slots.size());
+        slots.push_back({keyword, time, end});
+        for (int step = -kSamplesEachSide; step <= kSamplesEachSide; ++step) {
+            const double at = time + step * kSampleSpacing;
+            if (at >= start && at < end) {
+                samples.push_back({slot, at, false, 0.0, {}});
+            }
+        }
     }
 }
 
 int ContactSheet::missing() const
 {
-    return static_cast<int>(std::count_if(slots.begin(), slots.end(), [](const Slot& s) { return !s.filled; }));
+    return static_cast<int>(std::count_if(samples.begin(), samples.end(), [](const Sample& s) { return !s.filled; }));
 }
 
 // Box filter: each thumbnail pixel averages the frame pixels it covers. Frames come bottom row first.
@@ -69,21 +79,64 @@ void ContactSheet::shrink(const std::vector<std::uint8_t>& frame, std::vector<st
 
 void ContactSheet::offer(double time, const std::vector<std::uint8_t>& frame)
 {
-    for (Slot& slot : slots) {
-        if (!slot.filled && time >= slot.time) {
-            shrink(frame, slot.thumbnail);
-            slot.filled = true;
-            slot.filledAt = time;
+    for (Sample& sample : samples) {
+        if (!sample.filled && time >= sample.time && time < slots[sample.slot].sceneEnd) {
+            shrink(frame, sample.thumbnail);
+            sample.filled = true;
+            sample.filledAt = time;
         }
     }
 }
 
+double ContactSheet::light(const std::vector<std::uint8_t>& rgba)
+{
+    double sum = 0.0;
+    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4) {
+        sum += kLuma[0] * rgba[i] + kLuma[1] * rgba[i + 1] + kLuma[2] * rgba[i + 2];
+    }
+    return rgba.empty() ? 0.0 : sum / static_cast<double>(rgba.size() / 4);
+}
+
+std::vector<const ContactSheet::Sample*> ContactSheet::choose() const
+{
+    std::vector<double> lights(samples.size());
+    std::vector<double> median(slots.size() / 3 + 1, 0.0);
+    for (std::size_t scene = 0; scene * 3 < slots.size(); ++scene) {
+        std::vector<double> seen;
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            if (samples[i].filled && samples[i].slot / 3 == scene) {
+                lights[i] = light(samples[i].thumbnail);
+                seen.push_back(lights[i]);
+            }
+        }
+        if (!seen.empty()) {
+            std::nth_element(seen.begin(), seen.begin() + static_cast<std::ptrdiff_t>(seen.size() / 2), seen.end());
+            median[scene] = seen[seen.size() / 2];
+        }
+    }
+    std::vector<const Sample*> chosen(slots.size(), nullptr);
+    std::vector<std::pair<double, double>> best(slots.size()); // distance from the median, then from the slot's time
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const Sample& sample = samples[i];
+        if (!sample.filled) {
+            continue;
+        }
+        const std::pair<double, double> score = {std::abs(lights[i] - median[sample.slot / 3]),
+                                                 std::abs(sample.time - slots[sample.slot].time)};
+        if (chosen[sample.slot] == nullptr || score < best[sample.slot]) {
+            chosen[sample.slot] = &sample;
+            best[sample.slot] = score;
+        }
+    }
+    return chosen;
+}
+
 void ContactSheet::takeEarlierFrames(const ContactSheet& part)
 {
-    for (std::size_t i = 0; i < slots.size() && i < part.slots.size(); ++i) {
-        const Slot& offered = part.slots[i];
-        if (offered.filled && (!slots[i].filled || offered.filledAt < slots[i].filledAt)) {
-            slots[i] = offered;
+    for (std::size_t i = 0; i < samples.size() && i < part.samples.size(); ++i) {
+        const Sample& offered = part.samples[i];
+        if (offered.filled && (!samples[i].filled || offered.filledAt < samples[i].filledAt)) {
+            samples[i] = offered;
         }
     }
 }
@@ -95,18 +148,26 @@ bool ContactSheet::saveSlots(const std::string& path, std::string* error) const
         *error = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
-    const std::uint32_t header[3] = {static_cast<std::uint32_t>(slots.size()), kThumbnailWidth,
+    const std::uint32_t header[4] = {static_cast<std::uint32_t>(slots.size()),
+                                     static_cast<std::uint32_t>(samples.size()), kThumbnailWidth,
                                      static_cast<std::uint32_t>(thumbnailHeight)};
     bool written = std::fwrite(header, sizeof header, 1, file) == 1;
     for (const Slot& slot : slots) {
         const std::uint32_t length = static_cast<std::uint32_t>(slot.keyword.size());
-        const std::uint8_t filled = slot.filled ? 1 : 0;
         written = written && std::fwrite(&length, sizeof length, 1, file) == 1 &&
                   std::fwrite(slot.keyword.data(), 1, length, file) == length &&
                   std::fwrite(&slot.time, sizeof slot.time, 1, file) == 1 &&
-                  std::fwrite(&filled, 1, 1, file) == 1 && std::fwrite(&slot.filledAt, sizeof slot.filledAt, 1, file) == 1;
-        if (slot.filled) {
-            written = written && std::fwrite(slot.thumbnail.data(), 1, slot.thumbnail.size(), file) == slot.thumbnail.size();
+                  std::fwrite(&slot.sceneEnd, sizeof slot.sceneEnd, 1, file) == 1;
+    }
+    for (const Sample& sample : samples) {
+        const std::uint8_t filled = sample.filled ? 1 : 0;
+        written = written && std::fwrite(&sample.slot, sizeof sample.slot, 1, file) == 1 &&
+                  std::fwrite(&sample.time, sizeof sample.time, 1, file) == 1 &&
+                  std::fwrite(&filled, 1, 1, file) == 1 &&
+                  std::fwrite(&sample.filledAt, sizeof sample.filledAt, 1, file) == 1;
+        if (sample.filled) {
+            written = written &&
+                      std::fwrite(sample.thumbnail.data(), 1, sample.thumbnail.size(), file) == sample.thumbnail.size();
         }
     }
     const int reason = errno;
@@ -124,23 +185,30 @@ bool ContactSheet::loadSlots(const std::string& path, std::string* error)
         *error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
-    std::uint32_t header[3] = {};
-    bool read = std::fread(header, sizeof header, 1, file) == 1 && header[1] == kThumbnailWidth &&
-                static_cast<int>(header[2]) == thumbnailHeight;
-    std::vector<Slot> loaded(read ? header[0] : 0);
-    const std::size_t thumbnailBytes = static_cast<std::size_t>(kThumbnailWidth) * thumbnailHeight * 4;
-    for (Slot& slot : loaded) {
+    std::uint32_t header[4] = {};
+    bool read = std::fread(header, sizeof header, 1, file) == 1 && header[2] == kThumbnailWidth &&
+                static_cast<int>(header[3]) == thumbnailHeight && header[0] < kMostSlots &&
+                header[1] <= header[0] * (2 * kSamplesEachSide + 1);
+    std::vector<Slot> loadedSlots(read ? header[0] : 0);
+    std::vector<Sample> loadedSamples(read ? header[1] : 0);
+    for (Slot& slot : loadedSlots) {
         std::uint32_t length = 0;
-        std::uint8_t filled = 0;
         read = read && std::fread(&length, sizeof length, 1, file) == 1 && length < 256;
         slot.keyword.resize(read ? length : 0);
         read = read && std::fread(slot.keyword.data(), 1, length, file) == length &&
-               std::fread(&slot.time, sizeof slot.time, 1, file) == 1 && std::fread(&filled, 1, 1, file) == 1 &&
-               std::fread(&slot.filledAt, sizeof slot.filledAt, 1, file) == 1;
-        slot.filled = filled != 0;
-        if (read && slot.filled) {
-            slot.thumbnail.resize(thumbnailBytes);
-            read = std::fread(slot.thumbnail.data(), 1, thumbnailBytes, file) == thumbnailBytes;
+               std::fread(&slot.time, sizeof slot.time, 1, file) == 1 &&
+               std::fread(&slot.sceneEnd, sizeof slot.sceneEnd, 1, file) == 1;
+    }
+    const std::size_t thumbnailBytes = static_cast<std::size_t>(kThumbnailWidth) * thumbnailHeight * 4;
+    for (Sample& sample : loadedSamples) {
+        std::uint8_t filled = 0;
+        read = read && std::fread(&sample.slot, sizeof sample.slot, 1, file) == 1 && sample.slot < header[0] &&
+               std::fread(&sample.time, sizeof sample.time, 1, file) == 1 && std::fread(&filled, 1, 1, file) == 1 &&
+               std::fread(&sample.filledAt, sizeof sample.filledAt, 1, file) == 1;
+        sample.filled = filled != 0;
+        if (read && sample.filled) {
+            sample.thumbnail.resize(thumbnailBytes);
+            read = std::fread(sample.thumbnail.data(), 1, thumbnailBytes, file) == thumbnailBytes;
         }
         if (!read) {
             break;
@@ -151,8 +219,16 @@ bool ContactSheet::loadSlots(const std::string& path, std::string* error)
         *error = "cannot read " + path + ": not a whole set of contact-sheet slots";
         return false;
     }
-    slots = std::move(loaded);
+    slots = std::move(loadedSlots);
+    samples = std::move(loadedSamples);
     return true;
+}
+
+ContactSheet::Area ContactSheet::thumbnailArea(std::size_t index) const
+{
+    return {kMargin + static_cast<int>(index % kColumns) * (kThumbnailWidth + kMargin),
+            kMargin + static_cast<int>(index / kColumns) * (thumbnailHeight + kLabelHeight + kMargin), kThumbnailWidth,
+            thumbnailHeight};
 }
 
 bool ContactSheet::write(const std::string& path, const std::string& fontPath, std::string* error) const
@@ -173,27 +249,28 @@ bool ContactSheet::write(const std::string& path, const std::string& fontPath, s
     TextRenderer text(fontPath);
     CoverageMask labels(width, height);
     CoverageMask unused(width, height);
+    const std::vector<const Sample*> chosen = choose();
     for (std::size_t i = 0; i < slots.size(); ++i) {
-        const Slot& slot = slots[i];
-        const int left = kMargin + static_cast<int>(i % kColumns) * cellWidth;
-        const int top = kMargin + static_cast<int>(i / kColumns) * cellHeight;
+        const Sample* sample = chosen[i];
+        const Area area = thumbnailArea(i);
         for (int y = 0; y < thumbnailHeight; ++y) {
             for (int x = 0; x < kThumbnailWidth; ++x) {
-                std::uint8_t* out = &sheet[(static_cast<std::size_t>(top + y) * width + left + x) * 4];
-                if (slot.filled) {
-                    std::copy_n(&slot.thumbnail[(static_cast<std::size_t>(y) * kThumbnailWidth + x) * 4], 3, out);
+                std::uint8_t* out = &sheet[(static_cast<std::size_t>(area.top + y) * width + area.left + x) * 4];
+                if (sample != nullptr) {
+                    std::copy_n(&sample->thumbnail[(static_cast<std::size_t>(y) * kThumbnailWidth + x) * 4], 3, out);
                 } else {
                     std::copy_n(kEmpty, 3, out);
                 }
             }
         }
         if (text.isOpen()) {
-            std::string keyword = slot.keyword;
+            std::string keyword = slots[i].keyword;
             keyword.erase(std::remove(keyword.begin(), keyword.end(), '\n'), keyword.end());
             char label[96];
-            std::snprintf(label, sizeof label, "%s  %.2f s", keyword.c_str(), slot.time);
-            text.draw(label, kLabelSize, static_cast<float>(left), static_cast<float>(top + thumbnailHeight + 16),
-                      0.0f, labels, unused);
+            std::snprintf(label, sizeof label, "%s  %.2f s", keyword.c_str(),
+                          sample != nullptr ? sample->filledAt : slots[i].time);
+            text.draw(label, kLabelSize, static_cast<float>(area.left),
+                      static_cast<float>(area.top + thumbnailHeight + 16), 0.0f, labels, unused);
         }
     }
     for (int y = 0; y < height; ++y) {

@@ -171,7 +171,7 @@ int ParallelRender::work(int job)
             }
             encoder = std::make_unique<VideoEncoder>();
             encoding = chunk;
-            if (!encoder->open(ffmpeg, chunkVideoPath(chunk), options.width, options.height, options.fps, "", 0.0,
+            if (!encoder->open(ffmpeg, chunkVideoPath(chunk), options.width, options.height, options.fps, "", 0.0, {},
                                error)) {
                 return false;
             }
@@ -324,9 +324,9 @@ bool ParallelRender::join(std::string* error)
             return false;
         }
         VideoEncoder joined;
-        if (!joined.join(ffmpeg, parts, scratch + "/chunks.txt", options.video, RenderSession::soundtrackPath(),
-                         board->firstFrameTime,
-                         error)) {
+        const double first = board->firstFrameTime;
+        if (!joined.join(ffmpeg, parts, scratch + "/chunks.txt", options.video, RenderSession::soundtrackPath(), first,
+                         RenderSession::chapters(showScenes(), options.fps, first, options.end), error)) {
             return false;
         }
     }

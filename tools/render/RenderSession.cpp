@@ -111,6 +111,23 @@ std::string RenderSession::soundtrackPath()
     return access(path.c_str(), R_OK) == 0 ? path : "";
 }
 
+std::vector<VideoChapter> RenderSession::chapters(const std::vector<SceneRow>& scenes, int fps, double first,
+                                                  double end)
+{
+    // The last frame is shown for one frame's time.
+    const double last = (end >= 0.0 ? std::min<double>(end, kEndingQuitTime) : kEndingQuitTime) + 1.0 / fps;
+    std::vector<VideoChapter> list;
+    for (const SceneRow& row : scenes) {
+        const TimelineTime& time = kTimeline[row.timelineIndex];
+        const long long startMs = std::llround((std::max<double>(time.start, first) - first) * 1000.0);
+        const long long endMs = std::llround((std::min<double>(time.end, last) - first) * 1000.0);
+        if (endMs > startMs) {
+            list.push_back({keywordOf(time.keyword), startMs, endMs});
+        }
+    }
+    return list;
+}
+
 int RenderSession::run(std::string* error)
 {
     const auto fail = [error](const std::string& reason) {
@@ -188,8 +205,9 @@ int RenderSession::run(std::string* error)
     const std::string soundtrack = soundtrackPath();
     const auto deliver = [&](const FrameInfo& info, const std::vector<std::uint8_t>& frame) {
         if (!options.video.empty()) {
-            if (written == 0 && !video.open(ffmpeg, options.video, options.width, options.height, options.fps,
-                                            soundtrack.c_str(), info.time, &failure)) {
+            if (written == 0 &&
+                !video.open(ffmpeg, options.video, options.width, options.height, options.fps, soundtrack.c_str(),
+                            info.time, chapters(scenes, options.fps, info.time, options.end), &failure)) {
                 return false;
             }
             if (!video.write(frame, &failure)) {

@@ -3,6 +3,7 @@
 #include "effects/SceneCatalog.h"
 #include "tools/render/FrameStatistics.h"
 #include "tools/render/RenderOptions.h"
+#include "tools/render/VideoEncoder.h"
 
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,10 @@ public:
     static bool checkDestinations(const RenderOptions& options, std::string* ffmpeg, std::string* error);
     // The soundtrack a video is laid on, or empty when there is none to read.
     static std::string soundtrackPath();
+    // The chapters of a video at `fps` whose first frame shows music time `first` and whose last shows `end`
+    // (negative: where the show quits): each scene that plays in it, named by its keyword, from its start time or
+    // from the video's start if it began before, to its end or the video's, in milliseconds from the first frame.
+    static std::vector<VideoChapter> chapters(const std::vector<SceneRow>& scenes, int fps, double first, double end);
 
     const FrameStatistics& statistics() const { return stats; }
     long framesWritten() const { return written; }

@@ -63,9 +63,40 @@ std::string VideoEncoder::findExecutable(const std::string& name)
     return {};
 }
 
-std::vector<std::string> VideoEncoder::arguments(const std::string& output, int width, int height, int fps,
-                                                 const std::string& audioPath, double audioOffset)
+bool VideoEncoder::addChapters(const std::vector<VideoChapter>& chapters, int input, std::vector<std::string>& args,
+                               std::string* error)
 {
+    if (chapters.empty()) {
+        return true;
+    }
+    chapterPath = destination->temporaryPath() + ".chapters";
+    std::FILE* file = std::fopen(chapterPath.c_str(), "w");
+    bool written = file != nullptr && std::fprintf(file, ";FFMETADATA1\n") > 0;
+    for (const VideoChapter& chapter : chapters) {
+        // In a metadata file '=', ';', '#', '\\' and a line break are escaped with a backslash.
+        std::string title;
+        for (char c : chapter.title) {
+            title += std::strchr("=;#\\\n", c) != nullptr ? std::string("\\") + c : std::string(1, c);
+        }
+        written = written && std::fprintf(file, "[CHAPTER]\nTIMEBASE=1/1000\nSTART=%lld\nEND=%lld\ntitle=%s\n",
+                                          chapter.startMs, chapter.endMs, title.c_str()) > 0;
+    }
+    const int reason = errno;
+    if (file == nullptr || std::fclose(file) != 0 || !written) {
+        *error = "cannot write the chapters of " + destination->finalPath() + ": " +
+                 std::strerror(file != nullptr && written ? errno : reason);
+        removeChapters();
+        return false;
+    }
+    args.insert(args.end(), {"-f", "ffmetadata", "-i", chapterPath, "-map_chapters", std::to_string(input)});
+    return true;
+}
+
+bool VideoEncoder::open(const std::string& ffmpeg, const std::string& output, int width, int height, int fps,
+                        const std::string& audioPath, double audioOffset, const std::vector<VideoChapter>& chapters,
+                        std::string* error)
+{
+    destination = std::make_unique<PartialFile>(output);
     // -xerror: without it ffmpeg exits 0 when the trailer, which holds the index, cannot be written.
     std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-xerror", "-y",
                                      "-f", "rawvideo", "-pix_fmt", "rgba",
@@ -74,26 +105,23 @@ std::vector<std::string> VideoEncoder::arguments(const std::string& output, int 
     if (!audioPath.empty()) {
         addSoundtrackInput(args, audioPath, audioOffset);
     }
+    if (!addChapters(chapters, audioPath.empty() ? 1 : 2, args, error)) {
+        destination.reset();
+        return false;
+    }
     // GL rows come bottom first.
     args.insert(args.end(), {"-vf", "vflip", "-c:v", "libx264", "-preset", "medium", "-crf", "18",
                              "-pix_fmt", "yuv420p"});
     if (!audioPath.empty()) {
         addSoundtrackEncoding(args);
     }
-    args.push_back(output);
-    return args;
-}
-
-bool VideoEncoder::open(const std::string& ffmpeg, const std::string& output, int width, int height, int fps,
-                        const std::string& audioPath, double audioOffset, std::string* error)
-{
-    destination = std::make_unique<PartialFile>(output);
-    return spawn(ffmpeg, arguments(destination->temporaryPath(), width, height, fps, audioPath, audioOffset), error);
+    args.push_back(destination->temporaryPath());
+    return spawn(ffmpeg, args, error);
 }
 
 bool VideoEncoder::join(const std::string& ffmpeg, const std::vector<std::string>& parts, const std::string& listPath,
                         const std::string& output, const std::string& audioPath, double audioOffset,
-                        std::string* error)
+                        const std::vector<VideoChapter>& chapters, std::string* error)
 {
     std::FILE* list = std::fopen(listPath.c_str(), "w");
     if (list == nullptr) {
@@ -118,6 +146,12 @@ bool VideoEncoder::join(const std::string& ffmpeg, const std::vector<std::string
                                      "-f", "concat", "-safe", "0", "-i", listPath};
     if (!audioPath.empty()) {
         addSoundtrackInput(args, audioPath, audioOffset);
+    }
+    if (!addChapters(chapters, audioPath.empty() ? 1 : 2, args, error)) {
+        destination.reset();
+        return false;
+    }
+    if (!audioPath.empty()) {
         args.insert(args.end(), {"-map", "0:v", "-map", "1:a"});
     }
     args.insert(args.end(), {"-c:v", "copy"});
@@ -163,6 +197,7 @@ bool VideoEncoder::spawn(const std::string& ffmpeg, const std::vector<std::strin
         ::close(errors[0]);
         child = -1;
         destination.reset();
+        removeChapters();
         *error = "cannot start " + ffmpeg + ": " + std::strerror(spawned);
         return false;
     }
@@ -258,7 +293,16 @@ int VideoEncoder::finish()
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     child = -1;
+    removeChapters();
     return status;
+}
+
+void VideoEncoder::removeChapters()
+{
+    if (!chapterPath.empty()) {
+        unlink(chapterPath.c_str());
+        chapterPath.clear();
+    }
 }
 
 void VideoEncoder::abandon()
