@@ -1,7 +1,5 @@
 #include "app/FixedClock.h"
 
-#include <cmath>
-
 namespace {
 constexpr std::int64_t kSampleRate = 44100;
 constexpr std::int64_t kBytesPerSample = 4;
