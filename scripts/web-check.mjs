@@ -16,7 +16,8 @@
 //   difference and 99th percentile within a margin of the worst measured (below).
 // Usage: node --experimental-websocket scripts/web-check.mjs SITE_DIR NATIVE_BUILD_DIR ENGINE [LIVE_START]
 // (ENGINE chromium, firefox or webkit; LIVE_START 0 plays the whole show live, for every scene's frame rate).
-// A missing browser is a skip with its reason, except under CI, where install-deps.sh installs all three.
+// A missing browser is a skip with its reason, except under CI, where install-deps.sh installs all three. A
+// browser that stops answering fails the run with its last lines; the run is tried once more if nothing failed.
 import { spawn, spawnSync } from "node:child_process";
 import { existsSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from "node:fs";
 import { createServer } from "node:net";
@@ -59,6 +60,11 @@ function check(condition, what) {
 }
 
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+// A browser that stops answering is a failure of its own, said with what it last wrote, never a run that waits
+// for ever: no command waits longer than the first, and no attempt at an engine takes longer than the second
+// (the whole show live takes about half of it). Such a run is tried once more, when nothing failed before it.
+const answerSeconds = 60, attemptSeconds = 600;
+class BrowserSilent extends Error {}
 async function until(test, seconds, what) {
   for (const deadline = Date.now() + seconds * 1000; Date.now() < deadline; await sleep(250)) {
     const value = await test();
@@ -79,7 +85,7 @@ function start(program, args, env, stdio = ["ignore", "ignore", "pipe"]) {
   return child;
 }
 async function stopAll() {
-  for (const child of processes.reverse()) {
+  for (const child of [...processes].reverse()) {
     const exited = child.exitCode !== null || child.signalCode !== null ? null : new Promise((done) => child.once("exit", done));
     try { process.kill(-child.pid, "SIGKILL"); } catch { /* already gone */ }
     await exited;
@@ -110,10 +116,20 @@ async function soundServer(folder, env) {
   if (!existsSync(socket)) throw new Error(`the sound server did not start: ${server.output}`);
   return `unix:${socket}`;
 }
-function loudestSample(env, seconds) {
-  const recording = spawnSync("parec", ["-d", "quessaly.monitor", "--raw", "--format=s16le", "--channels=2"],
-    { env, timeout: seconds * 1000 });
-  const samples = new Int16Array(recording.stdout.buffer, recording.stdout.byteOffset, recording.stdout.length >> 1);
+// Recorded without blocking, so that the run's own deadlines keep running; a recorder that outlives its time is killed.
+async function loudestSample(env, seconds) {
+  const recorder = spawn("parec", ["-d", "quessaly.monitor", "--raw", "--format=s16le", "--channels=2"],
+    { env, stdio: ["ignore", "pipe", "ignore"] });
+  const chunks = [];
+  recorder.stdout.on("data", (chunk) => chunks.push(chunk));
+  const ended = new Promise((done) => { recorder.on("close", done); recorder.on("error", done); });
+  const stop = setTimeout(() => recorder.kill("SIGTERM"), seconds * 1000);
+  const kill = setTimeout(() => recorder.kill("SIGKILL"), seconds * 1000 + 5000);
+  await ended;
+  clearTimeout(stop);
+  clearTimeout(kill);
+  const recording = Buffer.concat(chunks);
+  const samples = new Int16Array(recording.buffer, recording.byteOffset, recording.length >> 1);
   return samples.reduce((loudest, sample) => Math.max(loudest, Math.abs(sample)), 0);
 }
 async function virtualDisplay(env) {
@@ -220,7 +236,11 @@ async function webkit(env) {
   start("dbus-run-session", ["--", "WebKitWebDriver", `--port=${port}`], { ...env, WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS: "1" });
   const request = async (method, path, body) => {
     const reply = await (await fetch(`http://127.0.0.1:${port}${path}`, { method, body: body && JSON.stringify(body),
-      headers: { "Content-Type": "application/json" } })).json();
+      headers: { "Content-Type": "application/json" }, signal: AbortSignal.timeout(answerSeconds * 1000) })
+      .catch((error) => {
+        if (error.name !== "TimeoutError") throw error;
+        throw new BrowserSilent(`WebKitWebDriver did not answer ${method} ${path} within ${answerSeconds} s`);
+      })).json();
     if (reply.value?.error) throw new Error(`WebKitWebDriver: ${path}: ${reply.value.message}`);
     return reply.value;
   };
@@ -283,9 +303,20 @@ async function protocol(address, message) {
     if (reply.error) waiting.fail(new Error(`${waiting.method}: ${reply.message ?? reply.error.message ?? reply.error}`));
     else waiting.done(reply.result);
   };
+  socket.onclose = () => {
+    for (const waiting of pending.values()) waiting.fail(new BrowserSilent(`the browser closed its connection during ${waiting.method}`));
+    pending.clear();
+  };
   return (method, params = {}, session = undefined) => new Promise((done, fail) => {
+    // A closed socket drops what is sent without a word.
+    if (socket.readyState !== WebSocket.OPEN) return fail(new BrowserSilent(`the browser's connection was closed before ${method}`));
     const id = nextId++;
-    pending.set(id, { done, fail, method });
+    const timer = setTimeout(() => {
+      pending.delete(id);
+      fail(new BrowserSilent(`the browser did not answer ${method} within ${answerSeconds} s`));
+    }, answerSeconds * 1000);
+    const settle = (finish) => (value) => { clearTimeout(timer); finish(value); };
+    pending.set(id, { done: settle(done), fail: settle(fail), method });
     socket.send(JSON.stringify(message(id, method, params, session)));
   });
 }
@@ -329,7 +360,7 @@ async function pauseAndResume(page, soundEnv) {
   await page.pressSpace();
   await sleep(500);
   const held = await page.evaluate("({clock: quessalyStats.clock, context: Module.music.context.state})");
-  const loudest = loudestSample(soundEnv, 1);
+  const loudest = await loudestSample(soundEnv, 1);
   await sleep(1500);
   const still = await page.evaluate("quessalyStats.clock");
   check(still === held.clock && held.context === "suspended" && loudest < 100,
@@ -352,7 +383,7 @@ async function liveRun(browser, base, soundEnv) {
   await page.click("#cover");
   await until(() => page.evaluate(`quessalyStats.clock > ${liveStart + 1}`), 180, "the show's start");
   check(await page.evaluate("!!document.getElementById('canvas').getContext('webgl2')"), "a WebGL2 context drew the show");
-  const loudest = loudestSample(soundEnv, 2);
+  const loudest = await loudestSample(soundEnv, 2);
   check(loudest > 1000 && await page.evaluate("Module.music.silentSince === undefined"),
     `the music plays through WebAudio to the sound server (loudest sample ${loudest})`);
   const samples = [];
@@ -520,7 +551,7 @@ async function fixedClockRun(browser, base) {
     const render = spawnSync(join(native, "tools/render/quessaly-render"),
       ["--gl", "es", "--size", `${fixed.width}x${fixed.height}`, "--fps", String(fixed.fps), "--start", String(fixed.start),
         "--end", String(fixed.end), "--frames", folder, "--quiet", "--jobs", "1"],
-      { cwd: join(native, "assets"), encoding: "utf8" });
+      { cwd: join(native, "assets"), encoding: "utf8", timeout: attemptSeconds * 1000, killSignal: "SIGKILL" });
     check(render.status === 0, `the native shader path rendered its frames${render.status ? ": " + render.stderr : ""}`);
     const files = readdirSync(folder).filter((name) => name.endsWith(".png")).sort();
     check(frames.length === files.length && frames.length > 0, `${frames.length} frames from the page, ${files.length} natively`);
@@ -554,34 +585,74 @@ if (!existsSync(engines[engine])) {
   process.exit(process.env.CI ? 1 : 0);
 }
 const launchers = { chromium, firefox, webkit };
-const folder = mkdtempSync(join(tmpdir(), `quessaly-${engine}-`));
-let server, serverWithoutLengths;
-try {
-  server = await serve(site, 0, recorder);
-  const base = `http://127.0.0.1:${server.address().port}/`;
-  // Everything the browsers, the display and the sound server write goes into the run's folder.
-  const env = { ...process.env, HOME: folder, XDG_RUNTIME_DIR: folder, PULSE_RUNTIME_PATH: join(folder, "pulse"),
-    PULSE_STATE_PATH: join(folder, "pulse"), XDG_CONFIG_HOME: join(folder, "config"), XDG_CACHE_HOME: join(folder, "cache"),
-    XDG_DATA_HOME: join(folder, "data") };
-  writeFileSync(join(folder, "client.conf"), "autospawn = no\n");
-  env.PULSE_CLIENTCONFIG = join(folder, "client.conf");
-  env.PULSE_SERVER = await soundServer(folder, env);
-  if (engine !== "chromium") env.DISPLAY = await virtualDisplay(env);
-  const browser = await launchers[engine](env, folder);
-  if (engine === "chromium") {
-    await fixedClockRun(browser, base);
-    serverWithoutLengths = await serve(site, 0, recorder, false);
-    await silentRun(browser, `http://127.0.0.1:${serverWithoutLengths.address().port}/`);
-    await noWebGL2Run(env, folder, base);
+
+// What the run's processes wrote last, for a browser that stopped answering.
+function lastWords() {
+  for (const child of processes) {
+    const lines = child.output.trim().split("\n").slice(-15);
+    if (lines[0]) console.log(`web-check: ${engine}: the last lines of ${child.spawnfile}:\n  ${lines.join("\n  ")}`);
   }
-  await liveRun(browser, base, env);
-} catch (error) {
-  check(false, error.message);
-} finally {
-  await stopAll();
-  server?.close();
-  serverWithoutLengths?.close();
-  rmSync(folder, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
+}
+
+// One attempt: a folder, a sound server, a display and a browser of its own, all ended however it ends. Past its
+// time the browser is ended, which fails whatever waits on it; a run that still has not ended half a minute
+// later is left behind, and not tried again.
+async function attempt() {
+  processes.length = 0;
+  const folder = mkdtempSync(join(tmpdir(), `quessaly-${engine}-`));
+  let server, serverWithoutLengths, overran = false, leaveBehind, grace;
+  const leftBehind = new Promise((_, fail) => { leaveBehind = fail; });
+  const abandoned = new Error(`the run did not end within ${attemptSeconds} s, nor when its browser was ended`);
+  const deadline = setTimeout(async () => {
+    overran = true;
+    await stopAll();
+    grace = setTimeout(() => leaveBehind(abandoned), 30000);
+  }, attemptSeconds * 1000);
+  const run = async () => {
+    server = await serve(site, 0, recorder);
+    const base = `http://127.0.0.1:${server.address().port}/`;
+    // Everything the browsers, the display and the sound server write goes into the run's folder.
+    const env = { ...process.env, HOME: folder, XDG_RUNTIME_DIR: folder, PULSE_RUNTIME_PATH: join(folder, "pulse"),
+      PULSE_STATE_PATH: join(folder, "pulse"), XDG_CONFIG_HOME: join(folder, "config"), XDG_CACHE_HOME: join(folder, "cache"),
+      XDG_DATA_HOME: join(folder, "data") };
+    writeFileSync(join(folder, "client.conf"), "autospawn = no\n");
+    env.PULSE_CLIENTCONFIG = join(folder, "client.conf");
+    env.PULSE_SERVER = await soundServer(folder, env);
+    if (engine !== "chromium") env.DISPLAY = await virtualDisplay(env);
+    const browser = await launchers[engine](env, folder);
+    if (engine === "chromium") {
+      await fixedClockRun(browser, base);
+      serverWithoutLengths = await serve(site, 0, recorder, false);
+      await silentRun(browser, `http://127.0.0.1:${serverWithoutLengths.address().port}/`);
+      await noWebGL2Run(env, folder, base);
+    }
+    await liveRun(browser, base, env);
+  };
+  try {
+    await Promise.race([run(), leftBehind]);
+  } catch (error) {
+    throw overran && error !== abandoned ? new BrowserSilent(`the run did not end within ${attemptSeconds} s (${error.message})`) : error;
+  } finally {
+    clearTimeout(deadline);
+    clearTimeout(grace);
+    await stopAll();
+    server?.close();
+    serverWithoutLengths?.close();
+    rmSync(folder, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
+  }
+}
+
+for (let tries = 1; ; tries++) {
+  try {
+    await attempt();
+    break;
+  } catch (error) {
+    const again = error instanceof BrowserSilent && tries === 1 && !failures.length;
+    if (again) console.log(`web-check: ${engine}: ${error.message}; trying once more`);
+    else check(false, error.message);
+    if (error instanceof BrowserSilent) lastWords();
+    if (!again) break;
+  }
 }
 console.log(`web-check: ${engine}: ${failures.length ? failures.length + " failed" : "passed"} in ${((Date.now() - started) / 1000).toFixed(0)} s`);
 process.exit(failures.length ? 1 : 0);
