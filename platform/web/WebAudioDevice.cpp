@@ -15,7 +15,8 @@ constexpr AudioDevice::Stream kStream = 1;
 // playback started. Its start() begins playback once it is both wanted and decoded, whichever comes last,
 // and not while paused; its goSilent() stops the sound and hands the show to the page's clock.
 EM_JS(void, musicInit, (int muted), {
-    const music = Module.music = {silent: !!muted};
+    // Only Gecko's browsers carry "Gecko/" in their name; the others say "like Gecko".
+    const music = Module.music = {silent: !!muted, asksOutput: !navigator.userAgent.includes("Gecko/")};
     music.start = function() {
         if (!music.wanted || music.started || music.paused) return;
         if (music.silent || music.failed) {
@@ -123,10 +124,12 @@ EM_JS(int, musicRead, (double* out), {
         HEAPF64[at + 7] = now;
         return 2;
     }
-    // Firefox answers outputLatency and getOutputTimestamp() through its sound server, under a lock its audio
-    // thread takes while the output starts: asked then, they never return and the page stops. They are asked
-    // once the music has played two seconds, and then once a second.
-    if (context.currentTime - music.startedAt > 2 && !(now - music.hintsAt < 1000)) {
+    // The output's latency and timestamp are asked once the music has played two seconds, then once a second.
+    // Never of Gecko (Firefox and its kin): it answers both through its sound server, under a lock its audio
+    // thread holds while the output starts, and its clock may run for seconds before the output has started.
+    // Asked then, on a busy machine, the call never returns and the page stops for good. What it would say is
+    // its context time less a few milliseconds, which the show does without.
+    if (music.asksOutput && context.currentTime - music.startedAt > 2 && !(now - music.hintsAt < 1000)) {
         music.hintsAt = now;
         music.outputLatency = context.outputLatency || 0;
         music.stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {};
