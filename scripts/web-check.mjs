@@ -17,7 +17,7 @@
 // Usage: node --experimental-websocket scripts/web-check.mjs SITE_DIR NATIVE_BUILD_DIR ENGINE [LIVE_START]
 // (ENGINE chromium, firefox or webkit; LIVE_START 0 plays the whole show live, for every scene's frame rate).
 // A missing browser is a skip with its reason, except under CI, where install-deps.sh installs all three. A
-// browser that stops answering fails the run with its last lines; the run is tried once more if nothing failed.
+// browser that stops answering fails the run within a minute, with its last lines.
 import { spawn, spawnSync } from "node:child_process";
 import { existsSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from "node:fs";
 import { createServer } from "node:net";
@@ -60,10 +60,10 @@ function check(condition, what) {
 }
 
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
-// A browser that stops answering is a failure of its own, said with what it last wrote, never a run that waits
-// for ever: no command waits longer than the first, and no attempt at an engine takes longer than the second
-// (the whole show live takes about half of it). Such a run is tried once more, when nothing failed before it.
-const answerSeconds = 60, attemptSeconds = 600;
+// A browser that stops answering (a page whose thread is held stops its answers too) is a failure of its own,
+// said with what its processes wrote last, never a run that waits for ever: no command waits longer than the
+// first, and no run takes longer than the second (the whole show live takes about half of it).
+const answerSeconds = 60, runSeconds = 600;
 class BrowserSilent extends Error {}
 async function until(test, seconds, what) {
   for (const deadline = Date.now() + seconds * 1000; Date.now() < deadline; await sleep(250)) {
@@ -556,7 +556,7 @@ async function fixedClockRun(browser, base) {
     const render = spawnSync(join(native, "tools/render/quessaly-render"),
       ["--gl", "es", "--size", `${fixed.width}x${fixed.height}`, "--fps", String(fixed.fps), "--start", String(fixed.start),
         "--end", String(fixed.end), "--frames", folder, "--quiet", "--jobs", "1"],
-      { cwd: join(native, "assets"), encoding: "utf8", timeout: attemptSeconds * 1000, killSignal: "SIGKILL" });
+      { cwd: join(native, "assets"), encoding: "utf8", timeout: runSeconds * 1000, killSignal: "SIGKILL" });
     check(render.status === 0, `the native shader path rendered its frames${render.status ? ": " + render.stderr : ""}`);
     const files = readdirSync(folder).filter((name) => name.endsWith(".png")).sort();
     check(frames.length === files.length && frames.length > 0, `${frames.length} frames from the page, ${files.length} natively`);
@@ -599,20 +599,19 @@ function lastWords() {
   }
 }
 
-// One attempt: a folder, a sound server, a display and a browser of its own, all ended however it ends. Past its
+// The run: a folder, a sound server, a display and a browser of its own, all ended however it ends. Past its
 // time the browser is ended, which fails whatever waits on it; a run that still has not ended half a minute
-// later is left behind, and not tried again.
-async function attempt() {
-  processes.length = 0;
+// later is left behind.
+async function checkEngine() {
   const folder = mkdtempSync(join(tmpdir(), `quessaly-${engine}-`));
   let server, serverWithoutLengths, overran = false, leaveBehind, grace;
   const leftBehind = new Promise((_, fail) => { leaveBehind = fail; });
-  const abandoned = new Error(`the run did not end within ${attemptSeconds} s, nor when its browser was ended`);
+  const abandoned = new BrowserSilent(`the run did not end within ${runSeconds} s, nor when its browser was ended`);
   const deadline = setTimeout(async () => {
     overran = true;
     await stopAll();
     grace = setTimeout(() => leaveBehind(abandoned), 30000);
-  }, attemptSeconds * 1000);
+  }, runSeconds * 1000);
   const run = async () => {
     server = await serve(site, 0, recorder);
     const base = `http://127.0.0.1:${server.address().port}/`;
@@ -636,7 +635,7 @@ async function attempt() {
   try {
     await Promise.race([run(), leftBehind]);
   } catch (error) {
-    throw overran && error !== abandoned ? new BrowserSilent(`the run did not end within ${attemptSeconds} s (${error.message})`) : error;
+    throw overran && error !== abandoned ? new BrowserSilent(`the run did not end within ${runSeconds} s (${error.message})`) : error;
   } finally {
     clearTimeout(deadline);
     clearTimeout(grace);
@@ -647,17 +646,11 @@ async function attempt() {
   }
 }
 
-for (let tries = 1; ; tries++) {
-  try {
-    await attempt();
-    break;
-  } catch (error) {
-    const again = error instanceof BrowserSilent && tries === 1 && !failures.length;
-    if (again) console.log(`web-check: ${engine}: ${error.message}; trying once more`);
-    else check(false, error.message);
-    if (error instanceof BrowserSilent) lastWords();
-    if (!again) break;
-  }
+try {
+  await checkEngine();
+} catch (error) {
+  check(false, error.message);
+  if (error instanceof BrowserSilent) lastWords();
 }
 console.log(`web-check: ${engine}: ${failures.length ? failures.length + " failed" : "passed"} in ${((Date.now() - started) / 1000).toFixed(0)} s`);
 process.exit(failures.length ? 1 : 0);
