@@ -604,14 +604,15 @@ function lastWords() {
 // later is left behind.
 async function checkEngine() {
   const folder = mkdtempSync(join(tmpdir(), `quessaly-${engine}-`));
-  let server, serverWithoutLengths, overran = false, leaveBehind, grace;
-  const leftBehind = new Promise((_, fail) => { leaveBehind = fail; });
+  let server, serverWithoutLengths, overran = false, deadline, grace;
   const abandoned = new BrowserSilent(`the run did not end within ${runSeconds} s, nor when its browser was ended`);
-  const deadline = setTimeout(async () => {
-    overran = true;
-    await stopAll();
-    grace = setTimeout(() => leaveBehind(abandoned), 30000);
-  }, runSeconds * 1000);
+  const leftBehind = new Promise((_, fail) => {
+    deadline = setTimeout(async () => {
+      overran = true;
+      await stopAll();
+      grace = setTimeout(() => fail(abandoned), 30000);
+    }, runSeconds * 1000);
+  });
   const run = async () => {
     server = await serve(site, 0, recorder);
     const base = `http://127.0.0.1:${server.address().port}/`;
